@@ -1,0 +1,22 @@
+// The process entry point: hands over to the program's WinMain, as the Windows loader
+// does, and closes SDL afterwards.
+#include "win32_internal.h"
+
+#include <string>
+
+namespace {
+// The module handle only has to be non-null and unique to the program.
+char g_module;
+}
+
+int main(int argc, char** argv) {
+  std::string command_line;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) command_line += ' ';
+    command_line += argv[i];
+  }
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(&g_module);
+  int status = WinMain(instance, nullptr, command_line.data(), SW_SHOWDEFAULT);
+  SDL_Quit();
+  return status;
+}

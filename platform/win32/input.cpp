@@ -1,0 +1,134 @@
+// Key state and the cursor.
+//
+// GetKeyState answers from a table that advances as input messages are retrieved.
+//
+// The cursor is virtual: while the window has focus SDL's relative mouse mode holds and
+// hides the pointer, relative motion moves the virtual cursor and SetCursorPos places
+// it. Coordinates are the client area's own (the window as if at the screen origin),
+// and the cursor stays inside the client area, as a real cursor stays on its screen,
+// which also bounds the jumps a focus change or a lost pointer could cause. Without
+// focus the pointer is released. Where relative mode is not available the virtual
+// cursor follows the pointer's absolute position and SetCursorPos warps the pointer.
+#include "win32_internal.h"
+
+#include <algorithm>
+
+namespace {
+
+BYTE g_key_down[256];
+BYTE g_key_toggled[256];
+
+POINT g_cursor{0, 0};
+bool g_focused = false;
+bool g_relative = false;
+bool g_skip_next_motion = false;  // the first relative report after a grab can be a stale jump
+int g_show_count = 0;             // ShowCursor's display counter; hidden below 0
+
+void clamp_to_client(POINT* p) {
+  HWND hwnd = win32::current_window();
+  int w = 0, h = 0;
+  win32::client_size(hwnd, &w, &h);
+  if (w <= 0 || h <= 0) return;
+  p->x = std::clamp<LONG>(p->x, 0, w - 1);
+  p->y = std::clamp<LONG>(p->y, 0, h - 1);
+}
+
+void apply_system_cursor_visibility() {
+  if (!win32::video_ready()) return;
+  // Relative mode hides the pointer by itself; outside it ShowCursor's count decides.
+  SDL_ShowCursor(g_show_count >= 0 ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void set_key(int vk, bool down) {
+  if (vk < 0 || vk > 255) return;
+  if (down && !g_key_down[vk]) g_key_toggled[vk] ^= 1;
+  g_key_down[vk] = down ? 1 : 0;
+}
+
+}  // namespace
+
+namespace win32 {
+
+void key_state_on_retrieve(const MSG& msg) {
+  switch (msg.message) {
+    case WM_KEYDOWN: set_key(static_cast<int>(msg.wParam), true); break;
+    case WM_KEYUP: set_key(static_cast<int>(msg.wParam), false); break;
+    case WM_LBUTTONDOWN: set_key(VK_LBUTTON, true); break;
+    case WM_LBUTTONUP: set_key(VK_LBUTTON, false); break;
+    default: break;
+  }
+}
+
+void key_state_reset() {
+  std::fill(std::begin(g_key_down), std::end(g_key_down), 0);
+  std::fill(std::begin(g_key_toggled), std::end(g_key_toggled), 0);
+}
+
+void cursor_on_motion(const SDL_MouseMotionEvent& motion) {
+  if (g_relative) {
+    if (g_skip_next_motion) {
+      g_skip_next_motion = false;
+      return;
+    }
+    g_cursor.x += motion.xrel;
+    g_cursor.y += motion.yrel;
+  } else {
+    g_cursor.x = motion.x;
+    g_cursor.y = motion.y;
+  }
+  clamp_to_client(&g_cursor);
+}
+
+void cursor_on_focus(HWND hwnd, bool gained) {
+  g_focused = gained;
+  if (gained) {
+    g_relative = SDL_SetRelativeMouseMode(SDL_TRUE) == 0;
+    g_skip_next_motion = g_relative;
+  } else {
+    if (g_relative) SDL_SetRelativeMouseMode(SDL_FALSE);
+    g_relative = false;
+    // Hand the pointer back where the player last saw the virtual one.
+    if (hwnd && hwnd->sdl) SDL_WarpMouseInWindow(hwnd->sdl, g_cursor.x, g_cursor.y);
+  }
+  apply_system_cursor_visibility();
+}
+
+void cursor_on_window_gone(HWND) {
+  if (g_relative) SDL_SetRelativeMouseMode(SDL_FALSE);
+  g_relative = false;
+  g_focused = false;
+  if (video_ready()) SDL_ShowCursor(SDL_ENABLE);
+}
+
+POINT cursor_position() { return g_cursor; }
+
+}  // namespace win32
+
+// The high bit (0x8000, and so 0x80 of the low byte's sign extension) is set while the
+// key is down; bit 0 is the toggle state.
+SHORT WINAPI GetKeyState(int nVirtKey) {
+  if (nVirtKey < 0 || nVirtKey > 255) return 0;
+  SHORT state = g_key_down[nVirtKey] ? static_cast<SHORT>(0xFF80) : 0;
+  return static_cast<SHORT>(state | g_key_toggled[nVirtKey]);
+}
+
+BOOL WINAPI GetCursorPos(LPPOINT lpPoint) {
+  if (!lpPoint) return FALSE;
+  win32::pump_sdl_events();
+  *lpPoint = g_cursor;
+  return TRUE;
+}
+
+BOOL WINAPI SetCursorPos(int X, int Y) {
+  g_cursor = POINT{X, Y};
+  clamp_to_client(&g_cursor);
+  HWND hwnd = win32::current_window();
+  if (g_focused && !g_relative && hwnd && hwnd->sdl) SDL_WarpMouseInWindow(hwnd->sdl, g_cursor.x, g_cursor.y);
+  return TRUE;
+}
+
+int WINAPI ShowCursor(BOOL bShow) {
+  g_show_count += bShow ? 1 : -1;
+  apply_system_cursor_visibility();
+  return g_show_count;
+}

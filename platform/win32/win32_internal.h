@@ -1,0 +1,59 @@
+// State shared by the Win32 stand-in's files: the window object behind an HWND, the
+// SDL connection, the message queue's input side and the virtual cursor.
+#ifndef VORNEX_PLATFORM_WIN32_INTERNAL_H
+#define VORNEX_PLATFORM_WIN32_INTERNAL_H
+
+#include <windows.h>
+
+#include <SDL.h>
+
+#include <string>
+
+// The one kind of window the platform makes: an SDL window with a window procedure.
+struct HWND__ {
+  SDL_Window* sdl = nullptr;
+  WNDPROC proc = nullptr;
+  std::string class_name;
+  bool destroyed = false;  // DestroyWindow ran; the SDL window may outlive it (see window_release)
+  int references = 1;      // DestroyWindow drops one; a device on the window holds another
+};
+
+namespace win32 {
+
+// Starts SDL's video and event subsystems once. False (with the reason on standard
+// error) when there is no display to open a window on.
+bool ensure_video();
+bool video_ready();
+
+// The live window, or null. The program has one window at a time.
+HWND current_window();
+
+// Keeps the SDL window of hwnd alive past DestroyWindow (a device drawing into it
+// retains it) and lets it go; the last release destroys the SDL window.
+void window_retain(HWND hwnd);
+void window_release(HWND hwnd);
+
+// Client-area size of the window (its SDL drawable size in window coordinates).
+void client_size(HWND hwnd, int* width, int* height);
+
+// Drains SDL's event queue into window messages (queued), cursor motion and focus
+// changes (applied at once). Called by PeekMessageA and GetCursorPos.
+void pump_sdl_events();
+
+// Input side of the message queue, called while SDL events are translated.
+void queue_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+void drop_messages_for(HWND hwnd);
+
+// The virtual cursor, in client coordinates.
+void cursor_on_motion(const SDL_MouseMotionEvent& motion);
+void cursor_on_focus(HWND hwnd, bool gained);
+void cursor_on_window_gone(HWND hwnd);
+POINT cursor_position();
+
+// Key state as of the last input message retrieved.
+void key_state_on_retrieve(const MSG& msg);
+void key_state_reset();
+
+}  // namespace win32
+
+#endif  // VORNEX_PLATFORM_WIN32_INTERNAL_H

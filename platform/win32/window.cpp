@@ -1,0 +1,169 @@
+// Window classes and the window itself, on an SDL window whose client area has the
+// size asked for.
+#include "win32_internal.h"
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+namespace {
+
+struct WindowClass {
+  WNDPROC proc = nullptr;
+  HINSTANCE instance = nullptr;
+};
+
+std::map<std::string, WindowClass>& class_table() {
+  static std::map<std::string, WindowClass> table;
+  return table;
+}
+
+bool g_video_ready = false;
+HWND g_window = nullptr;
+
+// The arrow is the only cursor there is; its handle only has to be non-null and stable.
+HCURSOR arrow_cursor() {
+  static char arrow;
+  return reinterpret_cast<HCURSOR>(&arrow);
+}
+
+}  // namespace
+
+namespace win32 {
+
+bool ensure_video() {
+  if (g_video_ready) return true;
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    std::fprintf(stderr, "VORNEX: no display to open a window on: %s\n", SDL_GetError());
+    return false;
+  }
+  g_video_ready = true;
+  return true;
+}
+
+bool video_ready() { return g_video_ready; }
+
+HWND current_window() { return g_window; }
+
+void window_retain(HWND hwnd) {
+  if (hwnd) ++hwnd->references;
+}
+
+void window_release(HWND hwnd) {
+  if (!hwnd || --hwnd->references > 0) return;
+  if (hwnd->sdl) SDL_DestroyWindow(hwnd->sdl);
+  if (g_window == hwnd) g_window = nullptr;
+  delete hwnd;
+}
+
+void client_size(HWND hwnd, int* width, int* height) {
+  *width = 0;
+  *height = 0;
+  if (hwnd && hwnd->sdl) SDL_GetWindowSize(hwnd->sdl, width, height);
+}
+
+}  // namespace win32
+
+ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* lpwcx) {
+  if (!lpwcx || lpwcx->cbSize != sizeof(WNDCLASSEXA) || !lpwcx->lpszClassName || !lpwcx->lpfnWndProc)
+    return 0;
+  auto& table = class_table();
+  std::string name = lpwcx->lpszClassName;
+  if (name.empty() || table.count(name)) return 0;
+  table[name] = WindowClass{lpwcx->lpfnWndProc, lpwcx->hInstance};
+  return static_cast<ATOM>(0xC000 + table.size());
+}
+
+BOOL WINAPI UnregisterClassA(LPCSTR lpClassName, HINSTANCE) {
+  if (!lpClassName) return FALSE;
+  auto& table = class_table();
+  auto it = table.find(lpClassName);
+  if (it == table.end()) return FALSE;
+  // A class cannot be unregistered while a window of it still exists.
+  if (g_window && !g_window->destroyed && g_window->class_name == lpClassName) return FALSE;
+  table.erase(it);
+  return TRUE;
+}
+
+// The window's client area takes the requested size (there is no frame to subtract on
+// our desktop), and WM_SIZE is sent straight to the window procedure during creation,
+// as Windows does.
+HWND WINAPI CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X, int Y,
+                            int nWidth, int nHeight, HWND, HMENU, HINSTANCE, LPVOID) {
+  if (!lpClassName) return nullptr;
+  auto it = class_table().find(lpClassName);
+  if (it == class_table().end()) return nullptr;
+  if (g_window) {
+    std::fprintf(stderr, "VORNEX: the platform supports one window at a time\n");
+    return nullptr;
+  }
+  if (nWidth <= 0 || nHeight <= 0) return nullptr;
+  if (!win32::ensure_video()) return nullptr;
+
+  Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+  if (dwStyle & WS_THICKFRAME) flags |= SDL_WINDOW_RESIZABLE;
+  SDL_Window* sdl = SDL_CreateWindow(lpWindowName ? lpWindowName : "", X, Y, nWidth, nHeight, flags);
+  if (!sdl) {
+    // A display without OpenGL still gets a window; the graphics device reports the rest.
+    sdl = SDL_CreateWindow(lpWindowName ? lpWindowName : "", X, Y, nWidth, nHeight, flags & ~SDL_WINDOW_OPENGL);
+  }
+  if (!sdl) {
+    std::fprintf(stderr, "VORNEX: cannot create the window: %s\n", SDL_GetError());
+    return nullptr;
+  }
+
+  HWND hwnd = new HWND__;
+  hwnd->sdl = sdl;
+  hwnd->proc = it->second.proc;
+  hwnd->class_name = lpClassName;
+  g_window = hwnd;
+
+  hwnd->proc(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(nWidth, nHeight));
+  if (dwStyle & WS_VISIBLE) ShowWindow(hwnd, SW_SHOW);
+  return hwnd;
+}
+
+BOOL WINAPI DestroyWindow(HWND hWnd) {
+  if (!hWnd || hWnd->destroyed) return FALSE;
+  hWnd->destroyed = true;
+  if (hWnd->sdl) SDL_HideWindow(hWnd->sdl);
+  win32::cursor_on_window_gone(hWnd);
+  hWnd->proc(hWnd, WM_DESTROY, 0, 0);
+  win32::drop_messages_for(hWnd);
+  if (g_window == hWnd) g_window = nullptr;
+  win32::window_release(hWnd);
+  return TRUE;
+}
+
+BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
+  if (!hWnd || hWnd->destroyed || !hWnd->sdl) return FALSE;
+  bool was_visible = (SDL_GetWindowFlags(hWnd->sdl) & SDL_WINDOW_SHOWN) != 0;
+  if (nCmdShow == SW_HIDE) {
+    SDL_HideWindow(hWnd->sdl);
+  } else {
+    SDL_ShowWindow(hWnd->sdl);
+    SDL_RaiseWindow(hWnd->sdl);
+  }
+  return was_visible ? TRUE : FALSE;
+}
+
+// Nothing is painted through WM_PAINT on this platform; the device presents frames.
+BOOL WINAPI UpdateWindow(HWND hWnd) { return hWnd && !hWnd->destroyed ? TRUE : FALSE; }
+
+BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
+  if (!hWnd || hWnd->destroyed || !lpRect) return FALSE;
+  int w = 0, h = 0;
+  win32::client_size(hWnd, &w, &h);
+  *lpRect = RECT{0, 0, w, h};
+  return TRUE;
+}
+
+// The program has no icon resources: a named icon is not found, as on Windows.
+HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) { return nullptr; }
+
+HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
+  if (hInstance == nullptr && lpCursorName == IDC_ARROW) return arrow_cursor();
+  return nullptr;
+}

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, playing and testing VORNEX needs.
+# Safe to run again: it only installs what is missing. Run as root or with sudo.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  cmake ninja-build g++ pkg-config
+  # the platform layer's libraries
+  libsdl2-dev libfreetype-dev libfontconfig-dev libstb-dev fonts-liberation
+  # tests
+  libgtest-dev libgmock-dev
+  # end-to-end tests in a real X server
+  xvfb xauth xdotool libx11-dev imagemagick
+  # the Windows cross build of the game sources
+  g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "install-deps: installing ${missing[*]}"
+$SUDO apt-get update -q
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"

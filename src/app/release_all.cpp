@@ -1,0 +1,5 @@
+#include "app/shell.h"
+
+void release_all() {
+  ShowCursor(TRUE);
+}

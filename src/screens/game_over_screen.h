@@ -1,0 +1,17 @@
+// The game-over screen, between a finished game and the next title menu.
+#ifndef VORNEX_SCREENS_GAME_OVER_SCREEN_H
+#define VORNEX_SCREENS_GAME_OVER_SCREEN_H
+
+struct GameOverScreen {
+  float elapsed = 0.0f;
+
+  GameOverScreen();
+  ~GameOverScreen();
+  GameOverScreen(const GameOverScreen&) = delete;
+  GameOverScreen& operator=(const GameOverScreen&) = delete;
+};
+
+void update_game_over(GameOverScreen& screen, float dt);
+void draw_game_over(GameOverScreen& screen);
+
+#endif  // VORNEX_SCREENS_GAME_OVER_SCREEN_H

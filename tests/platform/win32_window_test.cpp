@@ -1,0 +1,239 @@
+// The Win32 stand-in: window, message queue, key state, cursor, clock, dialogs.
+// Input arrives as SDL events pushed onto SDL's queue, the way the devices deliver it.
+#include <mmsystem.h>
+#include <windows.h>
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<MSG> g_dispatched;
+
+LRESULT CALLBACK recording_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  MSG msg{};
+  msg.hwnd = hwnd;
+  msg.message = message;
+  msg.wParam = wparam;
+  msg.lParam = lparam;
+  g_dispatched.push_back(msg);
+  return DefWindowProcA(hwnd, message, wparam, lparam);
+}
+
+void push_key(SDL_Keycode key, bool down) {
+  SDL_Event event{};
+  event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+  event.key.keysym.sym = key;
+  ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
+void push_left_button(bool down) {
+  SDL_Event event{};
+  event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+  event.button.button = SDL_BUTTON_LEFT;
+  event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+  ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
+void push_window_event(Uint8 what, int data1 = 0, int data2 = 0) {
+  SDL_Event event{};
+  event.type = SDL_WINDOWEVENT;
+  event.window.event = what;
+  event.window.data1 = data1;
+  event.window.data2 = data2;
+  ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
+bool key_down(int vk) { return (GetKeyState(vk) & 0x80) != 0; }
+
+// Takes every message off the queue (WM_QUIT included) without dispatching.
+std::vector<MSG> drain() {
+  std::vector<MSG> out;
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) out.push_back(msg);
+  return out;
+}
+
+class Win32Window : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = recording_proc;
+    wc.lpszClassName = "TestClass";
+    ASSERT_NE(RegisterClassExA(&wc), 0);
+    g_dispatched.clear();
+    hwnd = CreateWindowExA(0, "TestClass", "VORNEX ", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 400,
+                           nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    drain();
+    // Release anything a previous test left held down.
+    for (int vk : {int('W'), int('S'), VK_ESCAPE}) {
+      if (key_down(vk)) PostMessageA(hwnd, WM_KEYUP, vk, 0);
+    }
+    if (key_down(VK_LBUTTON)) PostMessageA(hwnd, WM_LBUTTONUP, 0, 0);
+    drain();
+  }
+  void TearDown() override {
+    if (hwnd && !destroyed) DestroyWindow(hwnd);
+    drain();
+    UnregisterClassA("TestClass", nullptr);
+  }
+  HWND hwnd = nullptr;
+  bool destroyed = false;
+};
+
+}  // namespace
+
+TEST_F(Win32Window, CreationSendsTheClientSizeAndTheClientIsAsLargeAsAsked) {
+  DestroyWindow(hwnd);
+  destroyed = true;
+  g_dispatched.clear();
+  HWND second = CreateWindowExA(0, "TestClass", "VORNEX ", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 400,
+                                nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(second, nullptr);
+  ASSERT_FALSE(g_dispatched.empty());
+  EXPECT_EQ(g_dispatched.front().message, static_cast<UINT>(WM_SIZE));
+  EXPECT_EQ(LOWORD(g_dispatched.front().lParam), 400);
+  EXPECT_EQ(HIWORD(g_dispatched.front().lParam), 400);
+  RECT rc;
+  ASSERT_TRUE(GetClientRect(second, &rc));
+  EXPECT_EQ(rc.right - rc.left, 400);
+  EXPECT_EQ(rc.bottom - rc.top, 400);
+  DestroyWindow(second);
+}
+
+TEST_F(Win32Window, ClassRulesFollowWindows) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = recording_proc;
+  wc.lpszClassName = "TestClass";
+  EXPECT_EQ(RegisterClassExA(&wc), 0) << "a class name registers once";
+  EXPECT_FALSE(UnregisterClassA("TestClass", nullptr)) << "a class with a live window stays";
+  EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_EQ(LoadIconA(nullptr, nullptr), nullptr);
+  EXPECT_NE(LoadCursorA(nullptr, IDC_ARROW), nullptr);
+}
+
+TEST_F(Win32Window, MessagesComeOneAtATimeInArrivalOrder) {
+  push_key(SDLK_w, true);
+  push_left_button(true);
+  push_key(SDLK_w, false);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_KEYDOWN));
+  EXPECT_EQ(msg.wParam, static_cast<WPARAM>('W'));
+  EXPECT_EQ(msg.hwnd, hwnd);
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_LBUTTONDOWN));
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_KEYUP));
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  push_left_button(false);
+  drain();
+}
+
+TEST_F(Win32Window, KeyStateFollowsTheMessagesAsTheyAreRetrieved) {
+  // A tap that is down and up before the program looks is still seen down for one pass.
+  push_key(SDLK_w, true);
+  push_key(SDLK_w, false);
+  push_left_button(true);
+  EXPECT_FALSE(key_down('W')) << "nothing retrieved yet";
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_TRUE(key_down('W'));
+  EXPECT_FALSE(key_down(VK_LBUTTON));
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+  EXPECT_TRUE(key_down('W')) << "peeking without removing does not advance the key state";
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_FALSE(key_down('W'));
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_TRUE(key_down(VK_LBUTTON));
+  EXPECT_EQ(GetKeyState(VK_LBUTTON) & 0x8000, 0x8000);
+  push_left_button(false);
+  drain();
+  EXPECT_FALSE(key_down(VK_LBUTTON));
+}
+
+TEST_F(Win32Window, QuitComesAfterTheQueuedMessagesWithItsCode) {
+  push_key(SDLK_ESCAPE, true);
+  PostQuitMessage(3);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_KEYDOWN));
+  EXPECT_EQ(msg.wParam, static_cast<WPARAM>(VK_ESCAPE));
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(msg.wParam, 3u);
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << "one posted quit is retrieved once";
+  push_key(SDLK_ESCAPE, false);
+  drain();
+}
+
+TEST_F(Win32Window, ClosingTheWindowDestroysItThroughDefWindowProc) {
+  push_window_event(SDL_WINDOWEVENT_CLOSE);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  ASSERT_EQ(msg.message, static_cast<UINT>(WM_CLOSE));
+  g_dispatched.clear();
+  DispatchMessageA(&msg);
+  destroyed = true;
+  ASSERT_EQ(g_dispatched.size(), 2u);
+  EXPECT_EQ(g_dispatched[0].message, static_cast<UINT>(WM_CLOSE));
+  EXPECT_EQ(g_dispatched[1].message, static_cast<UINT>(WM_DESTROY));
+  EXPECT_FALSE(DestroyWindow(hwnd)) << "a window is destroyed once";
+  EXPECT_TRUE(UnregisterClassA("TestClass", nullptr));
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = recording_proc;
+  wc.lpszClassName = "TestClass";
+  ASSERT_NE(RegisterClassExA(&wc), 0);  // for TearDown's unregister
+}
+
+TEST_F(Win32Window, ResizeArrivesAsSizeMessage) {
+  push_window_event(SDL_WINDOWEVENT_SIZE_CHANGED, 640, 480);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_SIZE));
+  EXPECT_EQ(LOWORD(msg.lParam), 640);
+  EXPECT_EQ(HIWORD(msg.lParam), 480);
+}
+
+TEST_F(Win32Window, CursorLivesInClientCoordinatesAndStaysInside) {
+  ASSERT_TRUE(SetCursorPos(300, 100));
+  POINT p;
+  ASSERT_TRUE(GetCursorPos(&p));
+  EXPECT_EQ(p.x, 300);
+  EXPECT_EQ(p.y, 100);
+  SetCursorPos(-50, 5000);
+  GetCursorPos(&p);
+  EXPECT_EQ(p.x, 0);
+  EXPECT_EQ(p.y, 399);
+}
+
+TEST_F(Win32Window, ShowCursorKeepsWindowsDisplayCount) {
+  int start = ShowCursor(FALSE);
+  EXPECT_EQ(ShowCursor(FALSE), start - 1);
+  EXPECT_EQ(ShowCursor(TRUE), start);
+  EXPECT_EQ(ShowCursor(TRUE), start + 1);
+  ShowCursor(FALSE);
+}
+
+TEST(Win32Clock, CountsFromProgramStartAndSleepWaits) {
+  DWORD before = timeGetTime();
+  EXPECT_LT(before, 10u * 60u * 1000u) << "the clock counts from program start, not system start";
+  Sleep(20);
+  EXPECT_GE(timeGetTime() - before, 20u);
+}
+
+TEST(Win32Dialog, HeadlessMessageBoxPrintsAndReturnsAtOnce) {
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(MessageBoxA(nullptr, "Device creation failed.", "Marrowvane", MB_OK), IDOK);
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Marrowvane"), std::string::npos);
+  EXPECT_NE(err.find("Device creation failed."), std::string::npos);
+}
