@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# The real program in a real X server: the window's title and client size, Escape
+# quitting on release only, and closing the window. Run inside an X server (xvfb-run).
+# usage: window_test.sh VORNEX RUN_DIR CLOSE_WINDOW SHOT_DIR
+set -u
+exe=$1 rundir=$2 closer=$3 shots=$4
+mkdir -p "$shots"
+pid=""
+
+fail() {
+  echo "FAIL: $*"
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  exit 1
+}
+
+start_game() {
+  (cd "$rundir" && exec "$exe") &
+  pid=$!
+  wid=$(timeout 20 xdotool search --sync --name '^VORNEX $' | head -n 1)
+  [ -n "$wid" ] || fail "no window titled 'VORNEX ' appeared"
+  xdotool windowfocus --sync "$wid" || fail "cannot focus the window"
+}
+
+# Waits up to ten seconds for the game to end; leaves its exit status in $status.
+wait_for_exit() {
+  for _ in $(seq 100); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"
+      status=$?
+      pid=""
+      return
+    fi
+    sleep 0.1
+  done
+  fail "the program did not end"
+}
+
+echo "-- window: title and client size"
+start_game
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+[ "$WIDTH" = 400 ] && [ "$HEIGHT" = 400 ] || fail "client area is ${WIDTH}x${HEIGHT}, not 400x400"
+import -window root "$shots/window.png" 2>/dev/null || true
+
+echo "-- Escape held does nothing; released, it quits with status 0"
+xdotool keydown Escape
+sleep 0.5
+kill -0 "$pid" 2>/dev/null || fail "the program ended while Escape was still held"
+xdotool keyup Escape
+wait_for_exit
+[ "$status" = 0 ] || fail "exit status after Escape was $status"
+
+echo "-- closing the window quits with status 0"
+start_game
+sleep 0.3
+"$closer" "$wid" || fail "could not ask the window to close"
+wait_for_exit
+[ "$status" = 0 ] || fail "exit status after closing was $status"
+
+echo "window_test: all passed"
