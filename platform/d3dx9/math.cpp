@@ -9,18 +9,12 @@ namespace {
 
 D3DXMATRIX RotationX(FLOAT angle) {
   const FLOAT c = std::cos(angle), s = std::sin(angle);
-  return D3DXMATRIX(1.0f, 0.0f, 0.0f, 0.0f,
-                    0.0f, c, s, 0.0f,
-                    0.0f, -s, c, 0.0f,
-                    0.0f, 0.0f, 0.0f, 1.0f);
+  return D3DXMATRIX(1.0f, 0.0f, 0.0f, 0.0f, 0.0f, c, s, 0.0f, 0.0f, -s, c, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f);
 }
 
 D3DXMATRIX RotationZ(FLOAT angle) {
   const FLOAT c = std::cos(angle), s = std::sin(angle);
-  return D3DXMATRIX(c, s, 0.0f, 0.0f,
-                    -s, c, 0.0f, 0.0f,
-                    0.0f, 0.0f, 1.0f, 0.0f,
-                    0.0f, 0.0f, 0.0f, 1.0f);
+  return D3DXMATRIX(c, s, 0.0f, 0.0f, -s, c, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f);
 }
 
 // Applies op(a[i][j], b[i][j]) to all sixteen elements.
@@ -44,14 +38,25 @@ D3DXMATRIX::D3DXMATRIX(const FLOAT* pf) { std::memcpy(m, pf, sizeof(m)); }
 
 D3DXMATRIX::D3DXMATRIX(const D3DMATRIX& mat) { std::memcpy(m, mat.m, sizeof(m)); }
 
-D3DXMATRIX::D3DXMATRIX(FLOAT f11, FLOAT f12, FLOAT f13, FLOAT f14,
-                       FLOAT f21, FLOAT f22, FLOAT f23, FLOAT f24,
-                       FLOAT f31, FLOAT f32, FLOAT f33, FLOAT f34,
-                       FLOAT f41, FLOAT f42, FLOAT f43, FLOAT f44) {
-  _11 = f11; _12 = f12; _13 = f13; _14 = f14;
-  _21 = f21; _22 = f22; _23 = f23; _24 = f24;
-  _31 = f31; _32 = f32; _33 = f33; _34 = f34;
-  _41 = f41; _42 = f42; _43 = f43; _44 = f44;
+D3DXMATRIX::D3DXMATRIX(FLOAT f11, FLOAT f12, FLOAT f13, FLOAT f14, FLOAT f21, FLOAT f22, FLOAT f23, FLOAT f24,
+                       FLOAT f31, FLOAT f32, FLOAT f33, FLOAT f34, FLOAT f41, FLOAT f42, FLOAT f43,
+                       FLOAT f44) {
+  _11 = f11;
+  _12 = f12;
+  _13 = f13;
+  _14 = f14;
+  _21 = f21;
+  _22 = f22;
+  _23 = f23;
+  _24 = f24;
+  _31 = f31;
+  _32 = f32;
+  _33 = f33;
+  _34 = f34;
+  _41 = f41;
+  _42 = f42;
+  _43 = f43;
+  _44 = f44;
 }
 
 D3DXMATRIX& D3DXMATRIX::operator*=(const D3DXMATRIX& mat) {
@@ -159,10 +164,7 @@ D3DXMATRIX* WINAPI D3DXMatrixScaling(D3DXMATRIX* pout, FLOAT sx, FLOAT sy, FLOAT
 
 D3DXMATRIX* WINAPI D3DXMatrixRotationY(D3DXMATRIX* pout, FLOAT angle) {
   const FLOAT c = std::cos(angle), s = std::sin(angle);
-  *pout = D3DXMATRIX(c, 0.0f, -s, 0.0f,
-                     0.0f, 1.0f, 0.0f, 0.0f,
-                     s, 0.0f, c, 0.0f,
-                     0.0f, 0.0f, 0.0f, 1.0f);
+  *pout = D3DXMATRIX(c, 0.0f, -s, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, s, 0.0f, c, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f);
   return pout;
 }
 
@@ -184,20 +186,18 @@ D3DXMATRIX* WINAPI D3DXMatrixLookAtLH(D3DXMATRIX* pout, const D3DXVECTOR3* peye,
   D3DXVECTOR3 yaxis;
   D3DXVec3Cross(&yaxis, &zaxis, &xaxis);
 
-  *pout = D3DXMATRIX(xaxis.x, yaxis.x, zaxis.x, 0.0f,
-                     xaxis.y, yaxis.y, zaxis.y, 0.0f,
-                     xaxis.z, yaxis.z, zaxis.z, 0.0f,
-                     -D3DXVec3Dot(&xaxis, peye), -D3DXVec3Dot(&yaxis, peye), -D3DXVec3Dot(&zaxis, peye), 1.0f);
+  *pout = D3DXMATRIX(xaxis.x, yaxis.x, zaxis.x, 0.0f, xaxis.y, yaxis.y, zaxis.y, 0.0f, xaxis.z, yaxis.z,
+                     zaxis.z, 0.0f, -D3DXVec3Dot(&xaxis, peye), -D3DXVec3Dot(&yaxis, peye),
+                     -D3DXVec3Dot(&zaxis, peye), 1.0f);
   return pout;
 }
 
-D3DXMATRIX* WINAPI D3DXMatrixPerspectiveFovLH(D3DXMATRIX* pout, FLOAT fovy, FLOAT aspect, FLOAT zn, FLOAT zf) {
+D3DXMATRIX* WINAPI D3DXMatrixPerspectiveFovLH(D3DXMATRIX* pout, FLOAT fovy, FLOAT aspect, FLOAT zn,
+                                              FLOAT zf) {
   const FLOAT y_scale = 1.0f / std::tan(fovy / 2.0f);
   const FLOAT x_scale = y_scale / aspect;
   const FLOAT depth_scale = zf / (zf - zn);
-  *pout = D3DXMATRIX(x_scale, 0.0f, 0.0f, 0.0f,
-                     0.0f, y_scale, 0.0f, 0.0f,
-                     0.0f, 0.0f, depth_scale, 1.0f,
+  *pout = D3DXMATRIX(x_scale, 0.0f, 0.0f, 0.0f, 0.0f, y_scale, 0.0f, 0.0f, 0.0f, 0.0f, depth_scale, 1.0f,
                      0.0f, 0.0f, -zn * depth_scale, 0.0f);
   return pout;
 }

@@ -17,17 +17,49 @@
 // ---- D3DXVECTOR3: a D3DVECTOR with arithmetic ----
 typedef struct D3DXVECTOR3 : public D3DVECTOR {
   D3DXVECTOR3() = default;  // contents unset, as D3DX leaves them
-  D3DXVECTOR3(const FLOAT* pf) { x = pf[0]; y = pf[1]; z = pf[2]; }
-  D3DXVECTOR3(const D3DVECTOR& v) { x = v.x; y = v.y; z = v.z; }
-  D3DXVECTOR3(FLOAT fx, FLOAT fy, FLOAT fz) { x = fx; y = fy; z = fz; }
+  D3DXVECTOR3(const FLOAT* pf) {
+    x = pf[0];
+    y = pf[1];
+    z = pf[2];
+  }
+  D3DXVECTOR3(const D3DVECTOR& v) {
+    x = v.x;
+    y = v.y;
+    z = v.z;
+  }
+  D3DXVECTOR3(FLOAT fx, FLOAT fy, FLOAT fz) {
+    x = fx;
+    y = fy;
+    z = fz;
+  }
 
   operator FLOAT*() { return &x; }
   operator const FLOAT*() const { return &x; }
 
-  D3DXVECTOR3& operator+=(const D3DXVECTOR3& v) { x += v.x; y += v.y; z += v.z; return *this; }
-  D3DXVECTOR3& operator-=(const D3DXVECTOR3& v) { x -= v.x; y -= v.y; z -= v.z; return *this; }
-  D3DXVECTOR3& operator*=(FLOAT f) { x *= f; y *= f; z *= f; return *this; }
-  D3DXVECTOR3& operator/=(FLOAT f) { x /= f; y /= f; z /= f; return *this; }
+  D3DXVECTOR3& operator+=(const D3DXVECTOR3& v) {
+    x += v.x;
+    y += v.y;
+    z += v.z;
+    return *this;
+  }
+  D3DXVECTOR3& operator-=(const D3DXVECTOR3& v) {
+    x -= v.x;
+    y -= v.y;
+    z -= v.z;
+    return *this;
+  }
+  D3DXVECTOR3& operator*=(FLOAT f) {
+    x *= f;
+    y *= f;
+    z *= f;
+    return *this;
+  }
+  D3DXVECTOR3& operator/=(FLOAT f) {
+    x /= f;
+    y /= f;
+    z /= f;
+    return *this;
+  }
 
   D3DXVECTOR3 operator+() const { return *this; }
   D3DXVECTOR3 operator-() const { return D3DXVECTOR3(-x, -y, -z); }
@@ -48,22 +80,60 @@ inline D3DXVECTOR3 operator*(FLOAT f, const D3DXVECTOR3& v) { return v * f; }
 // ---- D3DXVECTOR4 ----
 typedef struct D3DXVECTOR4 {
   D3DXVECTOR4() = default;  // contents unset, as D3DX leaves them
-  D3DXVECTOR4(const FLOAT* pf) { x = pf[0]; y = pf[1]; z = pf[2]; w = pf[3]; }
-  D3DXVECTOR4(FLOAT fx, FLOAT fy, FLOAT fz, FLOAT fw) { x = fx; y = fy; z = fz; w = fw; }
+  D3DXVECTOR4(const FLOAT* pf) {
+    x = pf[0];
+    y = pf[1];
+    z = pf[2];
+    w = pf[3];
+  }
+  D3DXVECTOR4(FLOAT fx, FLOAT fy, FLOAT fz, FLOAT fw) {
+    x = fx;
+    y = fy;
+    z = fz;
+    w = fw;
+  }
 
   operator FLOAT*() { return &x; }
   operator const FLOAT*() const { return &x; }
 
-  D3DXVECTOR4& operator+=(const D3DXVECTOR4& v) { x += v.x; y += v.y; z += v.z; w += v.w; return *this; }
-  D3DXVECTOR4& operator-=(const D3DXVECTOR4& v) { x -= v.x; y -= v.y; z -= v.z; w -= v.w; return *this; }
-  D3DXVECTOR4& operator*=(FLOAT f) { x *= f; y *= f; z *= f; w *= f; return *this; }
-  D3DXVECTOR4& operator/=(FLOAT f) { x /= f; y /= f; z /= f; w /= f; return *this; }
+  D3DXVECTOR4& operator+=(const D3DXVECTOR4& v) {
+    x += v.x;
+    y += v.y;
+    z += v.z;
+    w += v.w;
+    return *this;
+  }
+  D3DXVECTOR4& operator-=(const D3DXVECTOR4& v) {
+    x -= v.x;
+    y -= v.y;
+    z -= v.z;
+    w -= v.w;
+    return *this;
+  }
+  D3DXVECTOR4& operator*=(FLOAT f) {
+    x *= f;
+    y *= f;
+    z *= f;
+    w *= f;
+    return *this;
+  }
+  D3DXVECTOR4& operator/=(FLOAT f) {
+    x /= f;
+    y /= f;
+    z /= f;
+    w /= f;
+    return *this;
+  }
 
   D3DXVECTOR4 operator+() const { return *this; }
   D3DXVECTOR4 operator-() const { return D3DXVECTOR4(-x, -y, -z, -w); }
 
-  D3DXVECTOR4 operator+(const D3DXVECTOR4& v) const { return D3DXVECTOR4(x + v.x, y + v.y, z + v.z, w + v.w); }
-  D3DXVECTOR4 operator-(const D3DXVECTOR4& v) const { return D3DXVECTOR4(x - v.x, y - v.y, z - v.z, w - v.w); }
+  D3DXVECTOR4 operator+(const D3DXVECTOR4& v) const {
+    return D3DXVECTOR4(x + v.x, y + v.y, z + v.z, w + v.w);
+  }
+  D3DXVECTOR4 operator-(const D3DXVECTOR4& v) const {
+    return D3DXVECTOR4(x - v.x, y - v.y, z - v.z, w - v.w);
+  }
   D3DXVECTOR4 operator*(FLOAT f) const { return D3DXVECTOR4(x * f, y * f, z * f, w * f); }
   D3DXVECTOR4 operator/(FLOAT f) const { return D3DXVECTOR4(x / f, y / f, z / f, w / f); }
 
@@ -82,10 +152,8 @@ typedef struct D3DXMATRIX : public D3DMATRIX {
   D3DXMATRIX() = default;  // contents unset, as D3DX leaves them
   D3DXMATRIX(const FLOAT* pf);
   D3DXMATRIX(const D3DMATRIX& mat);
-  D3DXMATRIX(FLOAT f11, FLOAT f12, FLOAT f13, FLOAT f14,
-             FLOAT f21, FLOAT f22, FLOAT f23, FLOAT f24,
-             FLOAT f31, FLOAT f32, FLOAT f33, FLOAT f34,
-             FLOAT f41, FLOAT f42, FLOAT f43, FLOAT f44);
+  D3DXMATRIX(FLOAT f11, FLOAT f12, FLOAT f13, FLOAT f14, FLOAT f21, FLOAT f22, FLOAT f23, FLOAT f24,
+             FLOAT f31, FLOAT f32, FLOAT f33, FLOAT f34, FLOAT f41, FLOAT f42, FLOAT f43, FLOAT f44);
 
   FLOAT& operator()(UINT row, UINT col) { return m[row][col]; }
   FLOAT operator()(UINT row, UINT col) const { return m[row][col]; }
@@ -126,8 +194,7 @@ inline FLOAT D3DXVec3Length(const D3DXVECTOR3* pv) { return std::sqrt(D3DXVec3Do
 
 inline D3DXVECTOR3* D3DXVec3Cross(D3DXVECTOR3* pout, const D3DXVECTOR3* pv1, const D3DXVECTOR3* pv2) {
   // Computed whole before storing, so pout may alias pv1 or pv2.
-  const D3DXVECTOR3 cross(pv1->y * pv2->z - pv1->z * pv2->y,
-                          pv1->z * pv2->x - pv1->x * pv2->z,
+  const D3DXVECTOR3 cross(pv1->y * pv2->z - pv1->z * pv2->y, pv1->z * pv2->x - pv1->x * pv2->z,
                           pv1->x * pv2->y - pv1->y * pv2->x);
   *pout = cross;
   return pout;
@@ -141,10 +208,8 @@ D3DXVECTOR3* WINAPI D3DXVec3TransformCoord(D3DXVECTOR3* pout, const D3DXVECTOR3*
 
 // ---- matrix functions ----
 inline D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* pout) {
-  *pout = D3DXMATRIX(1.0f, 0.0f, 0.0f, 0.0f,
-                     0.0f, 1.0f, 0.0f, 0.0f,
-                     0.0f, 0.0f, 1.0f, 0.0f,
-                     0.0f, 0.0f, 0.0f, 1.0f);
+  *pout = D3DXMATRIX(1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f,
+                     1.0f);
   return pout;
 }
 

@@ -7,7 +7,7 @@
 namespace {
 // The module handle only has to be non-null and unique to the program.
 char g_module;
-}
+}  // namespace
 
 int main(int argc, char** argv) {
   std::string command_line;

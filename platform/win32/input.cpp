@@ -51,11 +51,20 @@ namespace win32 {
 
 void key_state_on_retrieve(const MSG& msg) {
   switch (msg.message) {
-    case WM_KEYDOWN: set_key(static_cast<int>(msg.wParam), true); break;
-    case WM_KEYUP: set_key(static_cast<int>(msg.wParam), false); break;
-    case WM_LBUTTONDOWN: set_key(VK_LBUTTON, true); break;
-    case WM_LBUTTONUP: set_key(VK_LBUTTON, false); break;
-    default: break;
+    case WM_KEYDOWN:
+      set_key(static_cast<int>(msg.wParam), true);
+      break;
+    case WM_KEYUP:
+      set_key(static_cast<int>(msg.wParam), false);
+      break;
+    case WM_LBUTTONDOWN:
+      set_key(VK_LBUTTON, true);
+      break;
+    case WM_LBUTTONUP:
+      set_key(VK_LBUTTON, false);
+      break;
+    default:
+      break;
   }
 }
 

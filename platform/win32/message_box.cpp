@@ -16,9 +16,12 @@ bool desktop_present() {
 
 Uint32 dialog_flags(UINT type) {
   switch (type & 0xF0) {
-    case MB_ICONERROR: return SDL_MESSAGEBOX_ERROR;
-    case MB_ICONWARNING: return SDL_MESSAGEBOX_WARNING;
-    default: return SDL_MESSAGEBOX_INFORMATION;
+    case MB_ICONERROR:
+      return SDL_MESSAGEBOX_ERROR;
+    case MB_ICONWARNING:
+      return SDL_MESSAGEBOX_WARNING;
+    default:
+      return SDL_MESSAGEBOX_INFORMATION;
   }
 }
 

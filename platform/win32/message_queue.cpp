@@ -20,26 +20,49 @@ int virtual_key(SDL_Keycode key) {
   if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
   if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + (key - SDLK_F1);
   switch (key) {
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_RETURN: return VK_RETURN;
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_TAB: return VK_TAB;
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_DOWN: return VK_DOWN;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
-    case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
-    case SDLK_LALT: case SDLK_RALT: return VK_MENU;
-    case SDLK_PAUSE: return VK_PAUSE;
-    case SDLK_PAGEUP: return VK_PRIOR;
-    case SDLK_PAGEDOWN: return VK_NEXT;
-    case SDLK_HOME: return VK_HOME;
-    case SDLK_END: return VK_END;
-    case SDLK_INSERT: return VK_INSERT;
-    case SDLK_DELETE: return VK_DELETE;
-    default: return 0;
+    case SDLK_ESCAPE:
+      return VK_ESCAPE;
+    case SDLK_RETURN:
+      return VK_RETURN;
+    case SDLK_SPACE:
+      return VK_SPACE;
+    case SDLK_TAB:
+      return VK_TAB;
+    case SDLK_BACKSPACE:
+      return VK_BACK;
+    case SDLK_LEFT:
+      return VK_LEFT;
+    case SDLK_RIGHT:
+      return VK_RIGHT;
+    case SDLK_UP:
+      return VK_UP;
+    case SDLK_DOWN:
+      return VK_DOWN;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+      return VK_SHIFT;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+      return VK_CONTROL;
+    case SDLK_LALT:
+    case SDLK_RALT:
+      return VK_MENU;
+    case SDLK_PAUSE:
+      return VK_PAUSE;
+    case SDLK_PAGEUP:
+      return VK_PRIOR;
+    case SDLK_PAGEDOWN:
+      return VK_NEXT;
+    case SDLK_HOME:
+      return VK_HOME;
+    case SDLK_END:
+      return VK_END;
+    case SDLK_INSERT:
+      return VK_INSERT;
+    case SDLK_DELETE:
+      return VK_DELETE;
+    default:
+      return 0;
   }
 }
 
@@ -47,8 +70,10 @@ int virtual_key(SDL_Keycode key) {
 // transition bits.
 LPARAM key_lparam(const SDL_KeyboardEvent& key, bool down) {
   DWORD bits = 1u | (static_cast<DWORD>(key.keysym.scancode & 0xFF) << 16);
-  if (!down) bits |= 0xC0000000u;
-  else if (key.repeat) bits |= 0x40000000u;
+  if (!down)
+    bits |= 0xC0000000u;
+  else if (key.repeat)
+    bits |= 0x40000000u;
   return static_cast<LPARAM>(bits);
 }
 
@@ -79,7 +104,8 @@ void translate(const SDL_Event& event) {
     case SDL_WINDOWEVENT:
       switch (event.window.event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-          win32::queue_message(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(event.window.data1, event.window.data2));
+          win32::queue_message(hwnd, WM_SIZE, SIZE_RESTORED,
+                               MAKELPARAM(event.window.data1, event.window.data2));
           return;
         case SDL_WINDOWEVENT_CLOSE:
           win32::queue_message(hwnd, WM_CLOSE, 0, 0);
@@ -133,8 +159,10 @@ void queue_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
 
 void drop_messages_for(HWND hwnd) {
   for (auto it = g_queue.begin(); it != g_queue.end();) {
-    if (it->hwnd == hwnd) it = g_queue.erase(it);
-    else ++it;
+    if (it->hwnd == hwnd)
+      it = g_queue.erase(it);
+    else
+      ++it;
   }
 }
 
@@ -152,8 +180,8 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
     }
     return TRUE;
   }
-  bool quit_wanted = wMsgFilterMin == 0 && wMsgFilterMax == 0 ? true
-                     : WM_QUIT >= wMsgFilterMin && WM_QUIT <= wMsgFilterMax;
+  bool quit_wanted =
+      wMsgFilterMin == 0 && wMsgFilterMax == 0 ? true : WM_QUIT >= wMsgFilterMin && WM_QUIT <= wMsgFilterMax;
   if (g_quit_posted && quit_wanted) {
     MSG quit{};
     quit.message = WM_QUIT;

@@ -107,7 +107,8 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWOR
   SDL_Window* sdl = SDL_CreateWindow(lpWindowName ? lpWindowName : "", X, Y, nWidth, nHeight, flags);
   if (!sdl) {
     // A display without OpenGL still gets a window; the graphics device reports the rest.
-    sdl = SDL_CreateWindow(lpWindowName ? lpWindowName : "", X, Y, nWidth, nHeight, flags & ~SDL_WINDOW_OPENGL);
+    sdl =
+        SDL_CreateWindow(lpWindowName ? lpWindowName : "", X, Y, nWidth, nHeight, flags & ~SDL_WINDOW_OPENGL);
   }
   if (!sdl) {
     std::fprintf(stderr, "VORNEX: cannot create the window: %s\n", SDL_GetError());

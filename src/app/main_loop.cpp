@@ -48,8 +48,8 @@ bool start_up(HINSTANCE instance, MainLoop& loop) {
   g_screen_height = 400;
 
   HWND hwnd = CreateWindowExA(0, kClassName, "VORNEX ",
-                              WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                              0, 0, 400, 400, nullptr, nullptr, instance, nullptr);
+                              WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 400,
+                              400, nullptr, nullptr, instance, nullptr);
   if (!hwnd) {
     std::fprintf(stderr, "VORNEX: start-up failed: cannot open the window\n");
     UnregisterClassA(kClassName, instance);

@@ -1,5 +1,3 @@
 #include "app/shell.h"
 
-void release_all() {
-  ShowCursor(TRUE);
-}
+void release_all() { ShowCursor(TRUE); }

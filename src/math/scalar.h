@@ -6,21 +6,33 @@
 // Nothing is checked or wrapped: division by zero gives IEEE inf or NaN, and
 // angles grow without bound.
 class Scalar {
-public:
-    Scalar() = default;
-    Scalar(float v) : value_(v) {}
+ public:
+  Scalar() = default;
+  Scalar(float v) : value_(v) {}
 
-    operator float() const { return value_; }
-    float value() const { return value_; }
+  operator float() const { return value_; }
+  float value() const { return value_; }
 
-    // Compound assignments give back the new value.
-    float operator+=(float v) { value_ += v; return value_; }
-    float operator-=(float v) { value_ -= v; return value_; }
-    float operator*=(float v) { value_ *= v; return value_; }
-    float operator/=(float v) { value_ /= v; return value_; }
+  // Compound assignments give back the new value.
+  float operator+=(float v) {
+    value_ += v;
+    return value_;
+  }
+  float operator-=(float v) {
+    value_ -= v;
+    return value_;
+  }
+  float operator*=(float v) {
+    value_ *= v;
+    return value_;
+  }
+  float operator/=(float v) {
+    value_ /= v;
+    return value_;
+  }
 
-private:
-    float value_ = 0.0f;
+ private:
+  float value_ = 0.0f;
 };
 
 static_assert(sizeof(Scalar) == sizeof(float), "Scalar holds exactly one float");

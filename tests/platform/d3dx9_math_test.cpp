@@ -178,10 +178,7 @@ TEST(D3dx9Matrix, PerspectiveFovLHMapsNearToZeroAndFarToOne) {
   D3DXMATRIX projection;
   D3DXMatrixPerspectiveFovLH(&projection, D3DX_PI / 4, 1.0f, 0.1f, 15.0f);
   const float scale = 1.0f / std::tan(D3DX_PI / 8);  // 2.41421
-  ExpectMatrixNear(D3DXMATRIX(scale, 0, 0, 0,
-                              0, scale, 0, 0,
-                              0, 0, 15.0f / 14.9f, 1,
-                              0, 0, -1.5f / 14.9f, 0),
+  ExpectMatrixNear(D3DXMATRIX(scale, 0, 0, 0, 0, scale, 0, 0, 0, 0, 15.0f / 14.9f, 1, 0, 0, -1.5f / 14.9f, 0),
                    projection);
 
   EXPECT_NEAR(0.0f, Transformed(D3DXVECTOR3(0, 0, 0.1f), projection).z, kTolerance);

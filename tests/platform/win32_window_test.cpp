@@ -114,7 +114,8 @@ TEST_F(Win32Window, ClassRulesFollowWindows) {
   wc.lpszClassName = "TestClass";
   EXPECT_EQ(RegisterClassExA(&wc), 0) << "a class name registers once";
   EXPECT_FALSE(UnregisterClassA("TestClass", nullptr)) << "a class with a live window stays";
-  EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr),
+            nullptr);
   EXPECT_EQ(LoadIconA(nullptr, nullptr), nullptr);
   EXPECT_NE(LoadCursorA(nullptr, IDC_ARROW), nullptr);
 }
