@@ -1,0 +1,141 @@
+#include "shader_program.h"
+
+#include <sstream>
+#include <vector>
+
+namespace d3d9 {
+namespace {
+
+const char* const kVertexPrologue =
+    "#version 330 core\n"
+    "#define main vx_author_main\n";
+
+const char* const kVertexEpilogue =
+    "\n#undef main\n"
+    "void main() {\n"
+    "  vx_author_main();\n"
+    "  gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;\n"
+    "}\n";
+
+const char* const kFragmentPrologue =
+    "#version 330 core\n"
+    "out vec4 frag_color;\n"
+    "uniform int vx_alpha_func;\n"
+    "uniform int vx_alpha_ref;\n"
+    "#define main vx_author_main\n";
+
+// vx_alpha_func is 0 with the alpha test off, else a D3DCMPFUNC; alpha is compared
+// as the byte the colour would store, as Direct3D does.
+const char* const kFragmentEpilogue =
+    "\n#undef main\n"
+    "void main() {\n"
+    "  vx_author_main();\n"
+    "  int a = int(clamp(frag_color.a, 0.0, 1.0) * 255.0 + 0.5);\n"
+    "  bool keep = true;\n"
+    "  if (vx_alpha_func == 1) keep = false;\n"
+    "  else if (vx_alpha_func == 2) keep = a < vx_alpha_ref;\n"
+    "  else if (vx_alpha_func == 3) keep = a == vx_alpha_ref;\n"
+    "  else if (vx_alpha_func == 4) keep = a <= vx_alpha_ref;\n"
+    "  else if (vx_alpha_func == 5) keep = a > vx_alpha_ref;\n"
+    "  else if (vx_alpha_func == 6) keep = a != vx_alpha_ref;\n"
+    "  else if (vx_alpha_func == 7) keep = a >= vx_alpha_ref;\n"
+    "  if (!keep) discard;\n"
+    "}\n";
+
+std::string line_directive(int first_line) {
+  return "#line " + std::to_string(first_line > 0 ? first_line : 1) + "\n";
+}
+
+std::string shader_log(GLuint shader) {
+  GLint length = 0;
+  glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+  std::vector<char> text(static_cast<size_t>(length > 0 ? length : 1), '\0');
+  glGetShaderInfoLog(shader, static_cast<GLsizei>(text.size()), nullptr, text.data());
+  return text.data();
+}
+
+std::string program_log(GLuint program) {
+  GLint length = 0;
+  glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+  std::vector<char> text(static_cast<size_t>(length > 0 ? length : 1), '\0');
+  glGetProgramInfoLog(program, static_cast<GLsizei>(text.size()), nullptr, text.data());
+  return text.data();
+}
+
+// Each line of the compiler's log, prefixed with the file and the shader stage.
+std::string attribute_log(const std::string& source_name, const char* stage, const std::string& raw) {
+  std::istringstream in(raw);
+  std::string line, out;
+  while (std::getline(in, line)) {
+    if (line.empty()) continue;
+    out += source_name + ": " + stage + ": " + line + "\n";
+  }
+  if (out.empty()) out = source_name + ": " + stage + ": failed without a message\n";
+  return out;
+}
+
+GLuint compile(GLenum kind, const std::string& text, const std::string& source_name, std::string* log) {
+  GLuint shader = glCreateShader(kind);
+  const char* src = text.c_str();
+  glShaderSource(shader, 1, &src, nullptr);
+  glCompileShader(shader);
+  GLint ok = GL_FALSE;
+  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+  if (ok != GL_TRUE) {
+    const char* stage = kind == GL_VERTEX_SHADER ? "vertex shader" : "pixel shader";
+    *log += attribute_log(source_name, stage, shader_log(shader));
+    glDeleteShader(shader);
+    return 0;
+  }
+  return shader;
+}
+
+}  // namespace
+
+bool build_program(const std::string& vertex_body, const std::string& fragment_body,
+                   const std::string& source_name, int vertex_first_line, int fragment_first_line,
+                   ShaderProgram* out, std::string* log) {
+  *out = ShaderProgram{};
+  log->clear();
+  std::string vertex = kVertexPrologue + line_directive(vertex_first_line) + vertex_body + kVertexEpilogue;
+  std::string fragment =
+      kFragmentPrologue + line_directive(fragment_first_line) + fragment_body + kFragmentEpilogue;
+
+  GLuint vs = compile(GL_VERTEX_SHADER, vertex, source_name, log);
+  GLuint fs = compile(GL_FRAGMENT_SHADER, fragment, source_name, log);
+  if (!vs || !fs) {
+    if (vs) glDeleteShader(vs);
+    if (fs) glDeleteShader(fs);
+    return false;
+  }
+
+  GLuint program = glCreateProgram();
+  glAttachShader(program, vs);
+  glAttachShader(program, fs);
+  glBindAttribLocation(program, kPositionSlot, "in_position");
+  glBindAttribLocation(program, kNormalSlot, "in_normal");
+  glBindAttribLocation(program, kColorSlot, "in_color");
+  glBindAttribLocation(program, kTexcoordSlot, "in_texcoord");
+  glBindFragDataLocation(program, 0, "frag_color");
+  glLinkProgram(program);
+  glDeleteShader(vs);
+  glDeleteShader(fs);
+  GLint linked = GL_FALSE;
+  glGetProgramiv(program, GL_LINK_STATUS, &linked);
+  if (linked != GL_TRUE) {
+    *log += attribute_log(source_name, "link", program_log(program));
+    glDeleteProgram(program);
+    return false;
+  }
+  out->name = program;
+  out->alphaFunc = glGetUniformLocation(program, "vx_alpha_func");
+  out->alphaRef = glGetUniformLocation(program, "vx_alpha_ref");
+  return true;
+}
+
+void destroy_program(ShaderProgram* program) {
+  if (program->name) glDeleteProgram(program->name);
+  *program = ShaderProgram{};
+}
+
+}  // namespace d3d9

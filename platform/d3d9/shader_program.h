@@ -1,0 +1,42 @@
+// GLSL programs that follow Direct3D's conventions. Every program the platform builds,
+// the fixed-function emulation and the effects alike, goes through build_program, which
+// wraps the author's shaders so that they can be written as for Direct3D:
+// - vertex shaders write gl_Position in Direct3D clip space (depth 0..w); the wrapper
+//   maps it to OpenGL's -w..w afterwards;
+// - fragment shaders write `frag_color`; the wrapper then applies the device's alpha
+//   test (Direct3D keeps the alpha test outside the pixel shader);
+// - vertex inputs found by name get the device's attribute slots: in_position,
+//   in_normal, in_color (the D3DCOLOR diffuse, as RGBA) and in_texcoord.
+#ifndef VORNEX_PLATFORM_D3D9_SHADER_PROGRAM_H
+#define VORNEX_PLATFORM_D3D9_SHADER_PROGRAM_H
+
+#include <epoxy/gl.h>
+
+#include <string>
+
+namespace d3d9 {
+
+enum AttributeSlot : GLuint {
+  kPositionSlot = 0,
+  kNormalSlot = 1,
+  kColorSlot = 2,
+  kTexcoordSlot = 3,
+};
+
+struct ShaderProgram {
+  GLuint name = 0;
+  GLint alphaFunc = -1;  // uniform locations of the wrapper's alpha test
+  GLint alphaRef = -1;
+};
+
+// Compiles and links; on failure returns false with the compiler's log in `log`, each
+// line naming `source_name` and the line in the author's text.
+bool build_program(const std::string& vertex_body, const std::string& fragment_body,
+                   const std::string& source_name, int vertex_first_line, int fragment_first_line,
+                   ShaderProgram* out, std::string* log);
+
+void destroy_program(ShaderProgram* program);
+
+}  // namespace d3d9
+
+#endif  // VORNEX_PLATFORM_D3D9_SHADER_PROGRAM_H
