@@ -7,7 +7,7 @@ PACKAGES=(
   # build
   cmake ninja-build g++ pkg-config
   # the platform layer's libraries
-  libsdl2-dev libfreetype-dev libfontconfig-dev libstb-dev fonts-liberation
+  libsdl2-dev libepoxy-dev libfreetype-dev libfontconfig-dev libstb-dev fonts-liberation
   # tests
   libgtest-dev libgmock-dev
   # end-to-end tests in a real X server
