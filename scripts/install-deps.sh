@@ -10,6 +10,8 @@ PACKAGES=(
   libsdl2-dev libepoxy-dev libfreetype-dev libfontconfig-dev libstb-dev fonts-liberation
   # tests
   libgtest-dev libgmock-dev
+  # fuzzing the platform's file readers (clang with libFuzzer and the sanitizer runtimes)
+  clang libclang-rt-14-dev
   # end-to-end tests in a real X server
   xvfb xauth xdotool libx11-dev imagemagick
   # the Windows cross build of the game sources

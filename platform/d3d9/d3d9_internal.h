@@ -8,6 +8,7 @@
 #include <epoxy/gl.h>
 
 #include <cstdint>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -78,6 +79,10 @@ struct D3d9DeviceState {
 
   std::set<D3d9BufferState*> buffers;
   std::set<D3d9TextureState*> textureStates;
+  // D3DX objects holding OpenGL objects of this device (fonts), each with the function
+  // destroy() calls on it, context current, to free them and forget the device. An
+  // object released first removes itself; the function must not touch this map.
+  std::map<void*, void (*)(void*)> dependents;
   std::vector<D3d9DrawRecord>* recorder = nullptr;
 
   // Opens the OpenGL context and the back buffer on `window`.

@@ -256,6 +256,8 @@ void D3d9DeviceState::make_current() {
 
 void D3d9DeviceState::destroy() {
   make_current();
+  for (auto& dependent : dependents) dependent.second(dependent.first);
+  dependents.clear();
   for (D3d9BufferState* buffer : buffers) buffer->release_gl();
   for (D3d9TextureState* texture : textureStates) texture->release_gl();
   buffers.clear();

@@ -5,5 +5,10 @@
 
 #include "d3d9.h"
 #include "d3dx9math.h"
+#include "d3dx9core.h"
+#include "d3dx9buffer.h"
+#include "d3dx9tex.h"
+#include "d3dx9mesh.h"
+#include "d3dx9effect.h"
 
 #endif  // VORNEX_PLATFORM_D3DX9_H

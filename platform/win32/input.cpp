@@ -109,6 +109,12 @@ void cursor_on_window_gone(HWND) {
   if (video_ready()) SDL_ShowCursor(SDL_ENABLE);
 }
 
+void cursor_on_window_created(HWND hwnd) {
+  int w = 0, h = 0;
+  client_size(hwnd, &w, &h);
+  g_cursor = POINT{w / 2, h / 2};
+}
+
 POINT cursor_position() { return g_cursor; }
 
 }  // namespace win32

@@ -48,7 +48,13 @@ void drop_messages_for(HWND hwnd);
 void cursor_on_motion(const SDL_MouseMotionEvent& motion);
 void cursor_on_focus(HWND hwnd, bool gained);
 void cursor_on_window_gone(HWND hwnd);
+// A new window starts with the cursor at its client centre.
+void cursor_on_window_created(HWND hwnd);
 POINT cursor_position();
+
+// A Windows file name as this system spells it: backslashes become slashes, so
+// "Art\\Title.png" opens Art/Title.png below the working directory.
+std::string native_path(const char* windows_path);
 
 // Key state as of the last input message retrieved.
 void key_state_on_retrieve(const MSG& msg);

@@ -120,6 +120,7 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWOR
   hwnd->proc = it->second.proc;
   hwnd->class_name = lpClassName;
   g_window = hwnd;
+  win32::cursor_on_window_created(hwnd);
 
   hwnd->proc(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(nWidth, nHeight));
   if (dwStyle & WS_VISIBLE) ShowWindow(hwnd, SW_SHOW);

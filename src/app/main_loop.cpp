@@ -7,66 +7,9 @@
 #include "screens/title_menu.h"
 #include "world/world.h"
 
-#include <cstdio>
 
 int g_screen_state = 0;
 TitleMenu* g_pmenu = nullptr;
-
-namespace {
-
-const char* const kClassName = "VORNEX";
-
-void fail_start_up(MainLoop& loop, const char* what) {
-  std::fprintf(stderr, "VORNEX: start-up failed: %s\n", what);
-  loop.quit = true;
-  loop.exitStatus = 1;
-}
-
-}  // namespace
-
-bool start_up(HINSTANCE instance, MainLoop& loop) {
-  WNDCLASSEXA windowClass{};
-  windowClass.cbSize = sizeof(WNDCLASSEXA);
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = wnd_proc;
-  windowClass.cbClsExtra = 0;
-  windowClass.cbWndExtra = 0;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconA(instance, nullptr);
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = nullptr;
-  windowClass.lpszMenuName = nullptr;
-  windowClass.lpszClassName = kClassName;
-  windowClass.hIconSm = LoadIconA(instance, nullptr);
-  if (!RegisterClassExA(&windowClass)) {
-    std::fprintf(stderr, "VORNEX: start-up failed: cannot register the window class\n");
-    loop.exitStatus = 1;
-    return false;
-  }
-
-  g_screen_width = 400;
-  g_screen_height = 400;
-
-  HWND hwnd = CreateWindowExA(0, kClassName, "VORNEX ",
-                              WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 400,
-                              400, nullptr, nullptr, instance, nullptr);
-  if (!hwnd) {
-    std::fprintf(stderr, "VORNEX: start-up failed: cannot open the window\n");
-    UnregisterClassA(kClassName, instance);
-    loop.exitStatus = 1;
-    return false;
-  }
-
-  ShowWindow(hwnd, SW_SHOW);
-  UpdateWindow(hwnd);
-  ShowCursor(FALSE);
-
-  loop.quit = false;
-  if (loop.quit) fail_start_up(loop, "no device");  // the graphics device joins here
-
-  g_pmenu = new TitleMenu;
-  return true;
-}
 
 void run_pass(MainLoop& loop) {
   bool gotMessage = PeekMessageA(&loop.msg, nullptr, 0, 0, PM_REMOVE) != FALSE;

@@ -1,3 +1,10 @@
 #include "app/shell.h"
+#include "gfx/device.h"
+#include "sound/sound.h"
 
-void release_all() { ShowCursor(TRUE); }
+// The screen objects still held by the loop are not torn down: the process ends.
+void release_all() {
+  ShowCursor(TRUE);
+  release_device();
+  release_sound();
+}

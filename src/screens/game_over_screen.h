@@ -2,8 +2,12 @@
 #ifndef VORNEX_SCREENS_GAME_OVER_SCREEN_H
 #define VORNEX_SCREENS_GAME_OVER_SCREEN_H
 
+#include "screens/widget.h"
+
 struct GameOverScreen {
-  float elapsed = 0.0f;
+  Widget image;
+  float elapsed = 0.0f;       // seconds since construction
+  ID3DXFont* font = nullptr;  // the label font
 
   GameOverScreen();
   ~GameOverScreen();

@@ -3,8 +3,24 @@
 #include "app/input.h"
 #include "app/shell.h"
 
-TitleMenu::TitleMenu() = default;
-TitleMenu::~TitleMenu() = default;
+TitleMenu::TitleMenu() {
+  init_widget(title, 0, 0, 400, 400, "Art\\Title.png", 0.78125f, 0.78125f);
+  init_widget(playButton, 9, 120, 381, 95, "Art\\Menu1.png", 0.744140625f, 0.7734375f);
+  init_widget(quitButton, 13, 273, 215, 69, "Art\\Menu3.png", 0.83984375f, 0.5390625f);
+  init_widget(cursor, 0, 0, 64, 64, "Art\\Cursor.png", 1.0f, 1.0f);
+  cursorX = 100;
+  cursorY = 100;
+  font = create_label_font();
+  elapsed = 0.0f;
+}
+
+TitleMenu::~TitleMenu() {
+  release_widget(title);
+  release_widget(playButton);
+  release_widget(quitButton);
+  release_widget(cursor);
+  if (font) font->Release();
+}
 
 void update_menu(TitleMenu& menu, float dt) {
   poll_input();
@@ -16,8 +32,12 @@ void update_menu(TitleMenu& menu, float dt) {
   if (menu.cursorY < 0) menu.cursorY = 0;
   if (menu.cursorY > 400) menu.cursorY = 400;
 
+  // Products in double precision, truncated toward zero.
   menu.cursorX -= static_cast<int>(static_cast<double>(g_mouse_dx) * 100);
   menu.cursorY -= static_cast<int>(static_cast<double>(g_mouse_dy) * 100);
+
+  menu.cursor.x = menu.cursorX;
+  menu.cursor.y = menu.cursorY;
 
   menu.playButton.highlighted = hit_test(menu.playButton, menu.cursorX, menu.cursorY);
   menu.quitButton.highlighted = hit_test(menu.quitButton, menu.cursorX, menu.cursorY);
@@ -29,5 +49,7 @@ void update_menu(TitleMenu& menu, float dt) {
   }
 }
 
-// Nothing to draw until the menu's pictures arrive.
-void draw_menu(TitleMenu&) {}
+void draw_menu(TitleMenu& menu) {
+  Widget* const widgets[] = {&menu.title, &menu.playButton, &menu.quitButton, &menu.cursor};
+  draw_screen(widgets, 4, menu.font);
+}

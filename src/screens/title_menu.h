@@ -1,16 +1,19 @@
-// The title menu: a software cursor over two buttons, Play (to the story screen) and
-// Quit. The pictures join with the screen widgets; the cursor and buttons work now.
+// The title menu: a full-window title picture, a Play button (to the story screen and
+// then a game), a Quit button, and a software cursor drawn as an image.
 #ifndef VORNEX_SCREENS_TITLE_MENU_H
 #define VORNEX_SCREENS_TITLE_MENU_H
 
-#include "screens/button_area.h"
+#include "screens/widget.h"
 
 struct TitleMenu {
-  int cursorX = 100;
+  int cursorX = 100;  // the menu cursor in screen space
   int cursorY = 100;
-  ButtonArea playButton{9, 120, 381, 95};
-  ButtonArea quitButton{13, 273, 215, 69};
-  float elapsed = 0.0f;  // seconds since construction
+  Widget title;
+  Widget playButton;
+  Widget quitButton;
+  Widget cursor;
+  ID3DXFont* font = nullptr;  // the label font
+  float elapsed = 0.0f;       // seconds since construction
 
   TitleMenu();
   ~TitleMenu();

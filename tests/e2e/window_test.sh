@@ -56,4 +56,14 @@ sleep 0.3
 wait_for_exit
 [ "$status" = 0 ] || fail "exit status after closing was $status"
 
+echo "-- without ground.bmp start-up stops, names the file, and exits non-zero"
+bare=$(mktemp -d)
+cp -r "$rundir"/. "$bare"/
+rm -f "$bare/ground.bmp"
+errors=$( (cd "$bare" && timeout 20 "$exe") 2>&1 >/dev/null)
+status=$?
+rm -rf "$bare"
+[ "$status" != 0 ] && [ "$status" != 124 ] || fail "exit status without ground.bmp was $status"
+echo "$errors" | grep -q 'ground.bmp' || fail "the error output does not name ground.bmp: $errors"
+
 echo "window_test: all passed"

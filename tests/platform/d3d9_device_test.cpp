@@ -1,125 +1,7 @@
 // The Direct3D 9 device on OpenGL, checked by its pixels: the classic translation faults
 // (matrix convention, handedness, depth range, colour byte order, alpha test, blending,
 // depth clears, strip winding) each change what lands in the back buffer.
-#include <d3dx9.h>
-
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <vector>
-
-#include "d3d9/d3d9_inspect.h"
-
-namespace {
-
-struct Vertex {
-  float x, y, z;
-  D3DCOLOR color;
-  float u, v;
-};
-const DWORD kFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
-const int kSize = 64;
-
-LRESULT CALLBACK plain_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefWindowProcA(hwnd, message, wparam, lparam);
-}
-
-class D3d9Device : public ::testing::Test {
- protected:
-  void SetUp() override {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = plain_proc;
-    wc.lpszClassName = "DeviceTest";
-    ASSERT_NE(RegisterClassExA(&wc), 0);
-    hwnd = CreateWindowExA(0, "DeviceTest", "device", WS_OVERLAPPEDWINDOW, 0, 0, kSize, kSize, nullptr, nullptr,
-                           nullptr, nullptr);
-    ASSERT_NE(hwnd, nullptr);
-    d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    ASSERT_NE(d3d, nullptr);
-    D3DDISPLAYMODE mode;
-    ASSERT_EQ(d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode), D3D_OK);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferFormat = mode.Format;
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp,
-                                &device),
-              D3D_OK);
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    // Camera at the origin looking along +z; at z = 2 the view spans -2 .. 2.
-    D3DXMATRIX proj;
-    D3DXMatrixPerspectiveFovLH(&proj, D3DX_PI / 2, 1.0f, 1.0f, 100.0f);
-    device->SetTransform(D3DTS_PROJECTION, &proj);
-  }
-
-  void TearDown() override {
-    for (auto* vb : buffers) vb->Release();
-    if (device) device->Release();
-    if (d3d) d3d->Release();
-    if (hwnd) DestroyWindow(hwnd);
-    UnregisterClassA("DeviceTest", nullptr);
-  }
-
-  IDirect3DVertexBuffer9* make_buffer(const std::vector<Vertex>& vertices) {
-    IDirect3DVertexBuffer9* vb = nullptr;
-    UINT bytes = static_cast<UINT>(vertices.size() * sizeof(Vertex));
-    EXPECT_EQ(device->CreateVertexBuffer(bytes, 0, kFvf, D3DPOOL_DEFAULT, &vb, nullptr), D3D_OK);
-    void* data = nullptr;
-    EXPECT_EQ(vb->Lock(0, bytes, &data, 0), D3D_OK);
-    std::memcpy(data, vertices.data(), bytes);
-    EXPECT_EQ(vb->Unlock(), D3D_OK);
-    buffers.push_back(vb);
-    return vb;
-  }
-
-  // A quad as a strip: top left, top right, bottom left, bottom right.
-  IDirect3DVertexBuffer9* quad(float x0, float y0, float x1, float y1, float z, D3DCOLOR c) {
-    return make_buffer({{x0, y1, z, c, 0, 0}, {x1, y1, z, c, 1, 0}, {x0, y0, z, c, 0, 1}, {x1, y0, z, c, 1, 1}});
-  }
-
-  void draw(IDirect3DVertexBuffer9* vb, UINT primitives = 2, D3DPRIMITIVETYPE type = D3DPT_TRIANGLESTRIP) {
-    device->SetStreamSource(0, vb, 0, sizeof(Vertex));
-    device->SetFVF(kFvf);
-    EXPECT_EQ(device->DrawPrimitive(type, 0, primitives), D3D_OK);
-  }
-
-  void clear(D3DCOLOR c) { device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, c, 1.0f, 0); }
-
-  DWORD pixel(int x, int y) {
-    int w = 0, h = 0;
-    std::vector<DWORD> pixels;
-    EXPECT_TRUE(d3d9_read_back_buffer(device, &w, &h, &pixels));
-    return pixels[static_cast<size_t>(y) * w + x];
-  }
-
-  HWND hwnd = nullptr;
-  IDirect3D9* d3d = nullptr;
-  IDirect3DDevice9* device = nullptr;
-  std::vector<IDirect3DVertexBuffer9*> buffers;
-};
-
-// Compares the colour channels within +-1 (alpha of the back buffer is not compared).
-::testing::AssertionResult rgb_near(DWORD actual, DWORD expected) {
-  for (int shift : {16, 8, 0}) {
-    int a = (actual >> shift) & 0xFF, e = (expected >> shift) & 0xFF;
-    if (std::abs(a - e) > 1) {
-      char text[64];
-      std::snprintf(text, sizeof text, "pixel %06X, expected %06X", unsigned(actual & 0xFFFFFF),
-                    unsigned(expected & 0xFFFFFF));
-      return ::testing::AssertionFailure() << text;
-    }
-  }
-  return ::testing::AssertionSuccess();
-}
-
-}  // namespace
+#include "device_fixture.h"
 
 TEST_F(D3d9Device, QuadLandsWhereRowVectorLeftHandedMatricesPutIt) {
   clear(0xFF000000);
@@ -152,7 +34,7 @@ TEST_F(D3d9Device, ViewMatrixAndDepthRangeFollowDirect3D) {
   draw(quad(-50, -50, 50, 50, 95, 0xFFFF0000));
   device->EndScene();
   EXPECT_TRUE(rgb_near(pixel(32, 32), 0xFFFFFF));
-  EXPECT_TRUE(rgb_near(pixel(32 + 4, 32), 0xFFFFFF));   // 2/12 * 32 = 5.3 pixels
+  EXPECT_TRUE(rgb_near(pixel(32 + 4, 32), 0xFFFFFF));  // 2/12 * 32 = 5.3 pixels
   EXPECT_TRUE(rgb_near(pixel(32 + 7, 32), 0x000000));
   EXPECT_TRUE(rgb_near(pixel(2, 2), 0x000000)) << "a quad past the far plane is clipped";
 }
@@ -196,8 +78,8 @@ TEST_F(D3d9Device, BlendingSourceAlphaOverInverseSourceAlpha) {
 TEST_F(D3d9Device, ClearingDepthAloneLetsLaterDrawsThroughAndKeepsTheColour) {
   clear(0xFF000000);
   device->BeginScene();
-  draw(quad(-2, -2, 2, 2, 2, 0xFF00FF00));   // near, green
-  draw(quad(-9, -9, 9, 9, 9, 0xFFFF0000));   // farther, red: hidden by the depth test
+  draw(quad(-2, -2, 2, 2, 2, 0xFF00FF00));  // near, green
+  draw(quad(-9, -9, 9, 9, 9, 0xFFFF0000));  // farther, red: hidden by the depth test
   device->EndScene();
   EXPECT_TRUE(rgb_near(pixel(32, 32), 0x00FF00));
   device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0xFFFFFFFF, 1.0f, 0);
@@ -280,8 +162,8 @@ TEST(D3d9Creation, RefusesWhatTheDeviceCannotBe) {
   D3DPRESENT_PARAMETERS pp{};
   pp.Windowed = TRUE;
   IDirect3DDevice9* device = reinterpret_cast<IDirect3DDevice9*>(1);
-  EXPECT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                              &pp, &device),
+  EXPECT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                              D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
             D3DERR_INVALIDCALL)
       << "no window";
   EXPECT_EQ(device, nullptr);
