@@ -9,18 +9,30 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <system_error>
 
 #ifndef VORNEX_DATAGEN
 #error "VORNEX_DATAGEN must name the datagen program"
 #endif
 
+namespace {
+// The shared run's folder, removed when the test program ends.
+struct SharedRun {
+  std::string dir;
+  ~SharedRun() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+  }
+};
+}  // namespace
+
 const std::string& generated_dir() {
-  static const std::string dir = [] {
-    std::string made = make_temp_dir();
-    if (run_datagen({made}) != 0) ADD_FAILURE() << "datagen failed for " << made;
+  static const SharedRun run = [] {
+    SharedRun made{make_temp_dir()};
+    if (run_datagen({made.dir}) != 0) ADD_FAILURE() << "datagen failed for " << made.dir;
     return made;
   }();
-  return dir;
+  return run.dir;
 }
 
 std::string make_temp_dir() {

@@ -261,7 +261,6 @@ bool write_png(const std::string& path, const Image& image, std::string* error) 
   // Light compression: the generator runs on every build, and level 8 costs several times more
   // time for files only a little smaller.
   stbi_write_png_compression_level = 3;
-  stbi_write_force_png_filter = 4;
   std::string bytes;
   auto append = [](void* context, void* data, int size) {
     static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<size_t>(size));

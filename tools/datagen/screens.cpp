@@ -122,7 +122,7 @@ void dusk_scene(Image& img, float night) {
     paint(img, disc_mask(img.width, img.height, sx, sy, size, 1.0f), with_alpha(rgb(0xFFF4E6), 0.9f * fade));
   }
   // A ringed moon in teal, lit from the sunset below it.
-  const float mx = 0.795f * w, my = 0.58f * h, mr = 0.06f * w;
+  const float mx = 0.8f * w, my = 0.605f * h, mr = 0.058f * w;
   auto ring_alpha = [&](int x, int y, bool front) {
     const float dx = x + 0.5f - mx, dy = y + 0.5f - my;
     const float c = std::cos(-0.26f), s = std::sin(-0.26f);
@@ -252,7 +252,7 @@ Image story(const Fonts& f) {
   Image img(400, 400);
   dusk_scene(img, 0.3f);
   plasma_streak(img, 150, 400, 322, 318);
-  panel(img, 14, 14, 386, 352);
+  panel(img, 14, 14, 386, 290);
   text(img, f.bold, "DISPATCH  \xC2\xB7  VORNEX RIDGE, 21:47", 15, 200, 42, kHeadingStyle, true, 1.5f);
   const char* paragraphs[3] = {
       "The relay tower on this ridge is the last one still talking to the fleet. The colony's evacuation ships "
@@ -263,7 +263,8 @@ Image story(const Fonts& f) {
   };
   float y = 72;
   for (const char* p : paragraphs) y = paragraph(img, f.regular, p, 14, 30, y, 340, 19, kLabelStyle) + 9;
-  text(img, f.regular, "Mouse aims, left button fires, W/S move, A/D circle.", 12, 200, 318, kTealStyle);
+  paint(img, rounded_rect_mask(400, 400, 40, 249, 360, 250.5f, 0.5f), with_alpha(kTeal, 0.5f));
+  text(img, f.regular, "Mouse aims, left button fires, W/S move, A/D circle.", 12, 200, 272, kTealStyle);
   text(img, f.bold, "CLICK TO DEPLOY", 16, 200, 381, kHeadingStyle, true, 3);
   return img;
 }
@@ -276,17 +277,16 @@ Image game_over(const Fonts& f) {
     const float x = 60.0f + 125.0f * i + 20 * (i == 1), y = 300.0f + 6 * i;
     glow(img, blurred(disc_mask(400, 400, x, y, 6), 6), with_alpha(kEmber, 0.9f));
     Mask smoke(400, 400);
-    smoke.limit(static_cast<int>(x) - 30, static_cast<int>(y) - 121, static_cast<int>(x) + 60, static_cast<int>(y) + 1);
+    smoke.limit(static_cast<int>(x) - 40, static_cast<int>(y) - 151, static_cast<int>(x) + 80, static_cast<int>(y) + 1);
     for (int py = smoke.y0; py < smoke.y1; ++py)
       for (int px = smoke.x0; px < smoke.x1; ++px) {
-        const float rise = (y - py) / 120.0f;
-        if (rise < 0 || rise > 1) continue;
-        const float cx = x + 18 * rise * rise + 6 * std::sin(rise * 9 + i);
-        const float width = 4 + 22 * rise;
-        const float n = fractal_noise(px / 14.0f, py / 14.0f + i * 5, 64, 3, 90 + i);
-        smoke.ref(px, py) = (1 - smoothstep(width * 0.5f, width, std::fabs(px - cx))) * (1 - rise) * (0.4f + 0.6f * n);
+        const float rise = (y - py) / 150.0f;
+        const float cx = x + 30 * rise * rise + 5 * std::sin(rise * 7 + i);
+        const float width = 5 + 32 * rise;
+        const float n = fractal_noise(px / 12.0f, py / 12.0f + i * 5, 64, 3, 90 + i);
+        smoke.ref(px, py) = (1 - smoothstep(width * 0.3f, width, std::fabs(px - cx))) * (1 - rise) * (0.35f + 0.65f * n) * 0.8f;
       }
-    paint(img, smoke, with_alpha(rgb(0x2A2030), 0.85f));
+    paint(img, smoke, [&](int, int py) { return mix(rgb(0x4A3E52), rgb(0x9A4A32), std::clamp(1 - (y - py) / 40.0f, 0.0f, 1.0f)); });
   }
   const int px = fitting_size(f.bold, "GAME OVER", 60, 340, 3);
   text(img, f.bold, "GAME OVER", px, 200, 150, kTitleStyle, true, 3);

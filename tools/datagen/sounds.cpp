@@ -55,6 +55,13 @@ void normalise(Samples& samples, float peak) {
     for (float& v : samples) v *= peak / most;
 }
 
+// Brings the end down to silence over the last `seconds`, so that a sound stopped at its end
+// does not click.
+void fade_out(Samples& samples, float seconds) {
+  const size_t n = std::min(samples.size(), static_cast<size_t>(seconds * kRate));
+  for (size_t i = 0; i < n; ++i) samples[samples.size() - 1 - i] *= static_cast<float>(i) / static_cast<float>(n);
+}
+
 // A band-limited sawtooth: harmonics up to 5 kHz, safely under the 5512 Hz Nyquist limit.
 float saw(float phase, float frequency) {
   float sum = 0;
@@ -89,6 +96,7 @@ Samples pew() {
     out[i] = v;
   }
   normalise(out, 0.85f);
+  fade_out(out, 0.06f);
   return out;
 }
 
@@ -106,7 +114,7 @@ Samples dead() {
     v += 0.7f * debris.run(rng.signed_unit(), 300.0f + 2700.0f * std::exp(-t * 5)) * 2.5f * std::exp(-t * 6);
     // Sparse pops of debris in the first half second.
     const float pop = (rng.unit() > 0.996f && t < 0.5f) ? rng.signed_unit() : 0.0f;
-    v += 0.8f * pops.run(pop * 8, 1800.0f);
+    v += 0.8f * pops.run(pop * 1.2f, 1800.0f);
     const float whineF = 60.0f + 640.0f * std::exp(-t * 4);
     whinePhase += kTau * whineF / kRate;
     v += 0.25f * saw(whinePhase, whineF) * std::exp(-t * 3) * std::min(1.0f, t / 0.05f);
@@ -114,6 +122,7 @@ Samples dead() {
     out[i] = v;
   }
   normalise(out, 0.9f);
+  fade_out(out, 0.15f);
   return out;
 }
 
@@ -162,7 +171,7 @@ Samples bones() {
   const char* patterns[4] = {"x..x..x...x.x...", "x..x..x..x..x.x.", "x..x..x...x.x..x", "x.x..x.x..x..x.."};
   for (int bar = 0; bar < 4; ++bar)
     for (int step = 0; step < 16; ++step)
-      if (patterns[bar][step] == 'x') add((bar * 16 + step) * beat / 4, click(step % 4 == 0 ? 1400.0f : 1900.0f), step % 4 == 0 ? 0.3f : 0.2f);
+      if (patterns[bar][step] == 'x') add((bar * 16 + step) * beat / 4, click(step % 4 == 0 ? 1400.0f : 1900.0f), step % 4 == 0 ? 0.16f : 0.1f);
   // Plucked bass (Karplus-Strong), a riff over two bars, played twice.
   auto pluck = [](float frequency, uint32_t seed) {
     Samples s(static_cast<size_t>(0.6f * kRate));
@@ -192,6 +201,9 @@ Samples bones() {
   };
   const float melody[6][2] = {{2, 440.0f}, {3.5f, 523.25f}, {6.5f, 659.25f}, {10, 587.33f}, {11.5f, 523.25f}, {14.5f, 440.0f}};
   for (const auto& note : melody) add(note[0] * beat, bone(note[1]), 0.12f);
+  // A gentle saturation keeps the clicks from setting the level, so the drone is heard.
+  normalise(out, 1.0f);
+  for (float& v : out) v = std::tanh(1.8f * v);
   normalise(out, 0.6f);
   return out;
 }

@@ -94,11 +94,13 @@ Color horizon_face(float fx, float fy, bool sunset, int seed) {
   const float e = fy / 0.5f;  // 0 at the top, 1 at the horizon
   Color glowColour = sunset ? kEmber : kTeal;
   Color mid = sunset ? kDusk : rgb(0x1F5A70);
-  Color sky = mix(kViolet, mid, smoothstep(0.5f, 0.85f, e));
-  sky = mix(sky, glowColour, smoothstep(0.8f, 1.0f, e) * 0.9f);
-  const float rise = smoothstep(0.15f, 0.5f, fy) * (fy <= 0.5f ? 1.0f : 0.0f);
+  Color sky = mix(kViolet, mid, smoothstep(0.3f, 0.8f, e));
+  sky = mix(sky, glowColour, smoothstep(0.65f, 1.0f, e) * 0.9f);
+  const float rise = smoothstep(0.05f, 0.45f, fy) * (fy <= 0.5f ? 1.0f : 0.0f);
   Color c = mix(night(fx, fy, seed), sky, rise * across);
   if (sunset) {
+    const float halo = std::exp(-std::hypot(fx - 0.5f, (fy - 0.47f) * 1.6f) * 9) * across * (fy <= 0.5f ? 1.0f : 0.0f);
+    c = mix(c, rgb(0xFFB070), halo * 0.7f);
     const float sun = spot(fx, fy, 0.5f, 0.47f, 0.07f, 0.01f) * across;
     c = mix(c, rgb(0xFFD38A), sun);
     c = mix(c, kHot, spot(fx, fy, 0.5f, 0.47f, 0.045f, 0.02f) * across);
