@@ -7,21 +7,25 @@
 
 #include <vector>
 
+// A draw, or a Clear (clearFlags non-zero, the draw fields unset).
 struct D3d9DrawRecord {
+  DWORD clearFlags;
   D3DPRIMITIVETYPE type;
   UINT startVertex;
   UINT primitiveCount;
   bool indexed;  // a mesh subset
+  int subset;    // the mesh subset drawn; -1 for DrawPrimitive
   D3DMATRIX world;
   D3DMATRIX view;
   D3DMATRIX projection;
   IDirect3DBaseTexture9* texture0;
   IDirect3DVertexBuffer9* stream;  // null for a mesh subset
   DWORD fvf;
-  bool throughEffect;  // an effect pass was active
+  bool throughEffect;    // an effect pass was active
+  const void* program;  // which program drew: the same value for the same effect pass
 };
 
-// Every draw that reaches the device from now on is appended to `sink`; null stops.
+// Every draw and Clear that reaches the device from now on is appended to `sink`; null stops.
 void d3d9_record_draws(IDirect3DDevice9* device, std::vector<D3d9DrawRecord>* sink);
 
 // The back buffer as 0xAARRGGBB values, rows top first.

@@ -94,7 +94,8 @@ struct D3d9DeviceState {
   // Applies every state a draw depends on, binds `vertex_buffer` with the vertex
   // layout `fvf` and `stride`, and reports whether drawing may go ahead.
   bool prepare_draw(GLuint vertex_buffer, DWORD fvf, UINT offset, UINT stride);
-  void record(D3DPRIMITIVETYPE type, UINT start, UINT primitives, bool indexed);
+  void record(D3DPRIMITIVETYPE type, UINT start, UINT primitives, int subset);
+  void record_clear(DWORD flags);
 };
 
 namespace d3d9 {

@@ -440,9 +440,11 @@ bool D3d9DeviceState::prepare_draw(GLuint vertex_buffer, DWORD layout, UINT offs
   return true;
 }
 
-void D3d9DeviceState::record(D3DPRIMITIVETYPE type, UINT start, UINT primitives, bool indexed) {
+void D3d9DeviceState::record(D3DPRIMITIVETYPE type, UINT start, UINT primitives, int subset) {
   if (!recorder) return;
+  const bool indexed = subset >= 0;
   D3d9DrawRecord r{};
+  r.subset = subset;
   r.type = type;
   r.startVertex = start;
   r.primitiveCount = primitives;
@@ -454,6 +456,14 @@ void D3d9DeviceState::record(D3DPRIMITIVETYPE type, UINT start, UINT primitives,
   r.stream = indexed ? nullptr : stream;
   r.fvf = fvf;
   r.throughEffect = override.program != nullptr;
+  r.program = override.program ? static_cast<const void*>(override.program) : &fixedFunction;
+  recorder->push_back(r);
+}
+
+void D3d9DeviceState::record_clear(DWORD flags) {
+  if (!recorder) return;
+  D3d9DrawRecord r{};
+  r.clearFlags = flags;
   recorder->push_back(r);
 }
 
@@ -468,7 +478,7 @@ HRESULT IDirect3DDevice9::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT Sta
   if (last_byte > buffer->data.size() || buffer->locked) return D3DERR_INVALIDCALL;
   if (!state->prepare_draw(buffer->name, state->fvf, state->streamOffset, state->streamStride))
     return D3DERR_INVALIDCALL;
-  state->record(PrimitiveType, StartVertex, PrimitiveCount, false);
+  state->record(PrimitiveType, StartVertex, PrimitiveCount, -1);
   glDrawArrays(d3d9::gl_primitive(PrimitiveType), static_cast<GLint>(StartVertex), static_cast<GLsizei>(count));
   return D3D_OK;
 }
@@ -493,6 +503,7 @@ HRESULT IDirect3DDevice9::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags,
     mask |= GL_DEPTH_BUFFER_BIT;
   }
   if (mask == 0) return D3DERR_INVALIDCALL;
+  state->record_clear(Flags);
   if (Count == 0) {
     glDisable(GL_SCISSOR_TEST);
     glClear(mask);

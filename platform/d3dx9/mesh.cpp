@@ -146,7 +146,7 @@ HRESULT ID3DXMesh::DrawSubset(DWORD AttribId) {
   if (!device->prepare_draw(vertices->name, kMeshFvf, 0, kMeshStride)) return D3DERR_INVALIDCALL;
   DWORD saved_fvf = device->fvf;
   device->fvf = kMeshFvf;
-  device->record(D3DPT_TRIANGLELIST, subset->firstIndex, subset->indexCount / 3, true);
+  device->record(D3DPT_TRIANGLELIST, subset->firstIndex, subset->indexCount / 3, static_cast<int>(AttribId));
   device->fvf = saved_fvf;
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->name);
   glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(subset->indexCount), GL_UNSIGNED_INT,

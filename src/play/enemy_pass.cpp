@@ -37,8 +37,10 @@ void keep_apart(World& world, int k) {
     Vec3 vec = enemy.position - other.position;
     Vec3 bump = enemy.halfSize + other.halfSize;
     if (!boxes_overlap(vec, bump)) continue;
-    enemy.position.x = enemy.position.x >= other.position.x ? other.position.x + bump.x : other.position.x - bump.x;
-    enemy.position.z = enemy.position.z >= other.position.z ? other.position.z + bump.z : other.position.z - bump.z;
+    enemy.position.x =
+        enemy.position.x >= other.position.x ? other.position.x + bump.x : other.position.x - bump.x;
+    enemy.position.z =
+        enemy.position.z >= other.position.z ? other.position.z + bump.z : other.position.z - bump.z;
   }
 }
 

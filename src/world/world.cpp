@@ -6,6 +6,7 @@
 #include "gfx/device.h"
 #include "gfx/vertex.h"
 #include "math/camera.h"
+#include "play/fire_control.h"
 #include "sound/sound.h"
 
 World* g_world = nullptr;
@@ -110,6 +111,7 @@ World::World() {
   // A new game's camera starts its clock afresh, so time spent on the menus is not
   // taken as one long step of a held key.
   restart_camera_clock();
+  reset_fire_control();
 
   set_sound_frequency(0, 11025);
   set_sound_frequency(1, 8000);

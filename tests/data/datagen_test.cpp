@@ -14,16 +14,37 @@ namespace {
 
 // The manifest's files, the ground texture and the screen images ("Art\X.png" opens "Art/X.png").
 const std::vector<std::string> kGameFiles = {
-    "Arms.X",          "BugTank.X",         "BugTurret.X",          "CannonWalker.X",    "HoverTank.X",
-    "Bullet.X",        "Plasma1.png",       "Plasma2.png",          "ArmsSkin.png",      "BugTankSkin.png",
-    "BugTurretSkin.png", "CannonWalkerSkin.png", "HoverTankSkin.png", "BlurPart.png",     "Skybox.png",
-    "BONES4.wav",      "pew.wav",           "dead.wav",             "ground.bmp",        "Art/Title.png",
-    "Art/Menu1.png",   "Art/Menu3.png",     "Art/Cursor.png",       "Art/Story.png",     "Art/GameOver.png",
+    "Arms.X",
+    "BugTank.X",
+    "BugTurret.X",
+    "CannonWalker.X",
+    "HoverTank.X",
+    "Bullet.X",
+    "Plasma1.png",
+    "Plasma2.png",
+    "ArmsSkin.png",
+    "BugTankSkin.png",
+    "BugTurretSkin.png",
+    "CannonWalkerSkin.png",
+    "HoverTankSkin.png",
+    "BlurPart.png",
+    "Skybox.png",
+    "BONES4.wav",
+    "pew.wav",
+    "dead.wav",
+    "ground.bmp",
+    "Art/Title.png",
+    "Art/Menu1.png",
+    "Art/Menu3.png",
+    "Art/Cursor.png",
+    "Art/Story.png",
+    "Art/GameOver.png",
 };
 
 TEST(Datagen, WritesEveryFileTheGameOpens) {
   const std::vector<std::string> written = files_under(generated_dir());
-  for (const std::string& file : kGameFiles) EXPECT_NE(std::find(written.begin(), written.end(), file), written.end()) << file;
+  for (const std::string& file : kGameFiles)
+    EXPECT_NE(std::find(written.begin(), written.end(), file), written.end()) << file;
 }
 
 TEST(Datagen, TwoRunsWriteTheSameBytes) {
@@ -32,7 +53,8 @@ TEST(Datagen, TwoRunsWriteTheSameBytes) {
   ASSERT_EQ(run_datagen({b}), 0);
   const std::vector<std::string> filesA = files_under(a), filesB = files_under(b);
   ASSERT_EQ(filesA, filesB);
-  for (const std::string& file : filesA) EXPECT_TRUE(read_bytes(a + "/" + file) == read_bytes(b + "/" + file)) << file;
+  for (const std::string& file : filesA)
+    EXPECT_TRUE(read_bytes(a + "/" + file) == read_bytes(b + "/" + file)) << file;
   std::filesystem::remove_all(a);
   std::filesystem::remove_all(b);
 }

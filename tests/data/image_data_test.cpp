@@ -28,8 +28,9 @@ const uint8_t* Pixel(const DecodedImage& image, int x, int y) {
 bool PowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
 
 TEST(GeneratedImages, ModelAndEffectTexturesArePowerOfTwo) {
-  for (const char* file : {"Plasma1.png", "Plasma2.png", "ArmsSkin.png", "BugTankSkin.png", "BugTurretSkin.png",
-                           "CannonWalkerSkin.png", "HoverTankSkin.png", "BlurPart.png", "Skybox.png"}) {
+  for (const char* file :
+       {"Plasma1.png", "Plasma2.png", "ArmsSkin.png", "BugTankSkin.png", "BugTurretSkin.png",
+        "CannonWalkerSkin.png", "HoverTankSkin.png", "BlurPart.png", "Skybox.png"}) {
     SCOPED_TRACE(file);
     const DecodedImage image = Load(file);
     EXPECT_TRUE(PowerOfTwo(image.width));
@@ -46,9 +47,9 @@ struct ScreenCase {
 };
 
 const ScreenCase kScreens[] = {
-    {"Art/Title.png", 400, 400, 0.78125, 0.78125},       {"Art/Menu1.png", 381, 95, 0.744140625, 0.7734375},
-    {"Art/Menu3.png", 215, 69, 0.83984375, 0.5390625},    {"Art/Cursor.png", 64, 64, 1.0, 1.0},
-    {"Art/Story.png", 400, 400, 0.78125, 0.78125},       {"Art/GameOver.png", 400, 400, 0.78125, 0.78125},
+    {"Art/Title.png", 400, 400, 0.78125, 0.78125},     {"Art/Menu1.png", 381, 95, 0.744140625, 0.7734375},
+    {"Art/Menu3.png", 215, 69, 0.83984375, 0.5390625}, {"Art/Cursor.png", 64, 64, 1.0, 1.0},
+    {"Art/Story.png", 400, 400, 0.78125, 0.78125},     {"Art/GameOver.png", 400, 400, 0.78125, 0.78125},
 };
 
 TEST(GeneratedImages, ScreenPicturesFillThePartTheirLimitsName) {
@@ -97,7 +98,8 @@ TEST(GeneratedImages, FullScreenPicturesAreOpaquePictures) {
 
 // Buttons are rounded plates: clear corners (the title shows through), solid middles.
 TEST(GeneratedImages, ButtonsAreCutOutByAlpha) {
-  const std::pair<const char*, std::pair<int, int>> buttons[] = {{"Art/Menu1.png", {381, 99}}, {"Art/Menu3.png", {215, 69}}};
+  const std::pair<const char*, std::pair<int, int>> buttons[] = {{"Art/Menu1.png", {381, 99}},
+                                                                 {"Art/Menu3.png", {215, 69}}};
   for (const auto& [file, size] : buttons) {
     SCOPED_TRACE(file);
     const DecodedImage image = Load(file);
@@ -153,7 +155,8 @@ TEST(GeneratedImages, SkyQuartersShareOneBorderColour) {
         const int edge[4][2] = {{i, 0}, {i, half - 1}, {0, i}, {half - 1, i}};
         for (const auto& e : edge) {
           const uint8_t* p = Pixel(sky, qx * half + e[0], qy * half + e[1]);
-          for (int c = 0; c < 3; ++c) ASSERT_NEAR(p[c], reference[c], 6) << "quarter " << qx << "," << qy << " at " << i;
+          for (int c = 0; c < 3; ++c)
+            ASSERT_NEAR(p[c], reference[c], 6) << "quarter " << qx << "," << qy << " at " << i;
           ASSERT_EQ(p[3], 255);
         }
       }

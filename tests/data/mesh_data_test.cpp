@@ -110,7 +110,8 @@ TEST(GeneratedMeshes, SampleOpaquePaintInTheirSkins) {
     for (const XVertex& v : mesh.vertices) {
       const int x = std::min(skin.width - 1, static_cast<int>(v.u * skin.width));
       const int y = std::min(skin.height - 1, static_cast<int>(v.v * skin.height));
-      ASSERT_EQ(skin.rgba[(static_cast<size_t>(y) * skin.width + x) * 4 + 3], 255) << "at " << v.u << ", " << v.v;
+      ASSERT_EQ(skin.rgba[(static_cast<size_t>(y) * skin.width + x) * 4 + 3], 255)
+          << "at " << v.u << ", " << v.v;
     }
   }
 }
@@ -249,7 +250,8 @@ TEST(GeneratedMeshes, ArmsShowBothArmsAndFireOneAtATime) {
   auto changed = [&](const RasterPicture& p, int x0, int x1) {
     int n = 0;
     for (int y = 0; y < h; ++y)
-      for (int x = x0; x < x1; ++x) n += p.covered[static_cast<size_t>(y) * w + x] != rest.covered[static_cast<size_t>(y) * w + x];
+      for (int x = x0; x < x1; ++x)
+        n += p.covered[static_cast<size_t>(y) * w + x] != rest.covered[static_cast<size_t>(y) * w + x];
     return n;
   };
   for (uint32_t s = 1; s <= 8; ++s) {
@@ -304,7 +306,8 @@ TEST(GeneratedMeshes, AnimationPosesDiffer) {
 // The turret and the bolt, and the tank with its turret, for the preview only; the pictures must
 // not be empty.
 TEST(GeneratedMeshes, TurretAndBoltAreVisible) {
-  const XMeshData tank = LoadMesh("BugTank.X"), turret = LoadMesh("BugTurret.X"), bullet = LoadMesh("Bullet.X");
+  const XMeshData tank = LoadMesh("BugTank.X"), turret = LoadMesh("BugTurret.X"),
+                  bullet = LoadMesh("Bullet.X");
   const DecodedImage tankSkin = LoadImage("BugTankSkin.png"), turretSkin = LoadImage("BugTurretSkin.png");
   const DecodedImage plasma = LoadImage("Plasma1.png");
   const float origin[3] = {0, 0, 0};

@@ -33,14 +33,18 @@ void sample(const DecodedImage& img, float u, float v, float out[4]) {
     for (int i = 0; i < 2; ++i) {
       const int px = std::clamp(x0 + i, 0, img.width - 1), py = std::clamp(y0 + j, 0, img.height - 1);
       const float w = (i ? fx : 1 - fx) * (j ? fy : 1 - fy);
-      for (int c = 0; c < 4; ++c) out[c] += w * img.rgba[(static_cast<size_t>(py) * img.width + px) * 4 + c] / 255.0f;
+      for (int c = 0; c < 4; ++c)
+        out[c] += w * img.rgba[(static_cast<size_t>(py) * img.width + px) * 4 + c] / 255.0f;
     }
 }
 
 }  // namespace
 
 RasterPicture::RasterPicture(int w, int h, uint32_t background)
-    : width(w), height(h), rgba(static_cast<size_t>(w) * h * 4), depth(static_cast<size_t>(w) * h, 1e30f),
+    : width(w),
+      height(h),
+      rgba(static_cast<size_t>(w) * h * 4),
+      depth(static_cast<size_t>(w) * h, 1e30f),
       covered(static_cast<size_t>(w) * h, 0) {
   for (size_t i = 0; i < depth.size(); ++i) {
     rgba[4 * i + 0] = (background >> 16) & 0xFF;
@@ -117,7 +121,8 @@ void draw_subset(RasterPicture& pic, const XMeshData& mesh, uint32_t subset, con
           sample(*skin, u, vv, colour);
           if (colour[3] < 8.0f / 255.0f) continue;
         }
-        V3 n{w[0] * v[0]->nx + w[1] * v[1]->nx + w[2] * v[2]->nx, w[0] * v[0]->ny + w[1] * v[1]->ny + w[2] * v[2]->ny,
+        V3 n{w[0] * v[0]->nx + w[1] * v[1]->nx + w[2] * v[2]->nx,
+             w[0] * v[0]->ny + w[1] * v[1]->ny + w[2] * v[2]->ny,
              w[0] * v[0]->nz + w[1] * v[1]->nz + w[2] * v[2]->nz};
         const V3 p{w[0] * world[0].x + w[1] * world[1].x + w[2] * world[2].x,
                    w[0] * world[0].y + w[1] * world[1].y + w[2] * world[2].y,

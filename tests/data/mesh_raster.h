@@ -13,16 +13,16 @@
 struct RasterView {
   float eye[3] = {0, 0, 0};
   float target[3] = {0, 0, 1};
-  float fovY = 0.7853982f;      // perspective (radians), as the game's projection
+  float fovY = 0.7853982f;       // perspective (radians), as the game's projection
   float orthoHalfHeight = 0.0f;  // > 0 for an orthographic view of this half height instead
   float nearZ = 0.1f;            // the game's near plane
 };
 
 struct RasterPicture {
   int width = 0, height = 0;
-  std::vector<uint8_t> rgba;    // top row first
-  std::vector<float> depth;     // view-space z of the nearest surface
-  std::vector<uint8_t> covered; // 1 where any drawn surface is visible
+  std::vector<uint8_t> rgba;     // top row first
+  std::vector<float> depth;      // view-space z of the nearest surface
+  std::vector<uint8_t> covered;  // 1 where any drawn surface is visible
 
   RasterPicture(int w, int h, uint32_t background);
   int coverage() const;  // covered pixels

@@ -34,7 +34,8 @@ bool ReadWave(const std::string& file, Wave* out) {
     if (mmioDescend(io, &chunk, &riff, MMIO_FINDCHUNK) == 0) {
       out->formatBytes = chunk.cksize;
       const LONG want = static_cast<LONG>(std::min<DWORD>(chunk.cksize, sizeof(WAVEFORMATEX)));
-      if (mmioRead(io, reinterpret_cast<HPSTR>(&out->format), want) == want && mmioAscend(io, &chunk, 0) == 0) {
+      if (mmioRead(io, reinterpret_cast<HPSTR>(&out->format), want) == want &&
+          mmioAscend(io, &chunk, 0) == 0) {
         chunk = MMCKINFO{};
         chunk.ckid = mmioFOURCC('d', 'a', 't', 'a');
         if (mmioDescend(io, &chunk, &riff, MMIO_FINDCHUNK) == 0) {
@@ -111,7 +112,8 @@ TEST(GeneratedSounds, OneShotsEndAtRest) {
     SCOPED_TRACE(file);
     const Wave wave = Load(file);
     ASSERT_GT(wave.samples.size(), 64u);
-    for (size_t i = wave.samples.size() - 32; i < wave.samples.size(); ++i) EXPECT_NEAR(wave.samples[i], 128, 3);
+    for (size_t i = wave.samples.size() - 32; i < wave.samples.size(); ++i)
+      EXPECT_NEAR(wave.samples[i], 128, 3);
   }
 }
 

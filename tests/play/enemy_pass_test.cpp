@@ -162,10 +162,13 @@ TEST_F(EnemyPass, AnInactiveEnemySlotIsLeftAlone) {
   Entity& spare = slot(100);
   ASSERT_FALSE(spare.active);
   spare.position.set(3, 0, 3);
+  spare.halfSize.set(0.5f, 1, 0.5f);
   spare.nextThinkTime = 0.0f;
-  Entity& bolt = bolt_at(0, spare.position);
+  Entity& bolt = bolt_at(0, Vec3(2.7f, 0, 3));  // reaches only the spare slot
+  slot(104).position.set(3.3f, 0, 3);           // inside the spare slot's box
   enemy_pass(*world);
   EXPECT_TRUE(bolt.active);
+  EXPECT_FLOAT_EQ(slot(104).position.x, 3.3f);  // nothing to keep apart from
   EXPECT_EQ(spare.health, 2.0f);
   EXPECT_EQ(world->kills, 0);
   EXPECT_FLOAT_EQ(spare.position.x, 3.0f);

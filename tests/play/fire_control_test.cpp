@@ -260,7 +260,8 @@ TEST_F(FireControlSound, HoldingTheButtonAlternatesTheArmsAtMostEveryInterval) {
     // The rest frame is unseen when the next shot comes in the frame the arms reach it.
     std::vector<int> seen = phases_after_shot[i];
     if (seen.back() != 0) seen.push_back(0);
-    const std::vector<int> expected = i % 2 == 0 ? std::vector<int>{1, 2, 3, 4, 0} : std::vector<int>{5, 6, 7, 8, 0};
+    const std::vector<int> expected =
+        i % 2 == 0 ? std::vector<int>{1, 2, 3, 4, 0} : std::vector<int>{5, 6, 7, 8, 0};
     EXPECT_EQ(seen, expected) << "shot " << i;
   }
   EXPECT_GT(frequencies.size(), 1u);  // a fresh pitch for each shot

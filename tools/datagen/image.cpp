@@ -128,8 +128,8 @@ Mask polygon_mask(int w, int h, const std::vector<float>& xy) {
     top = std::min(top, xy[2 * i + 1]);
     bottom = std::max(bottom, xy[2 * i + 1]);
   }
-  m.limit(static_cast<int>(std::floor(left)), static_cast<int>(std::floor(top)), static_cast<int>(std::ceil(right)) + 1,
-          static_cast<int>(std::ceil(bottom)) + 1);
+  m.limit(static_cast<int>(std::floor(left)), static_cast<int>(std::floor(top)),
+          static_cast<int>(std::ceil(right)) + 1, static_cast<int>(std::ceil(bottom)) + 1);
   std::vector<float> crossings;
   for (int y = m.y0; y < m.y1; ++y) {
     for (int sub = 0; sub < 4; ++sub) {
@@ -160,7 +160,8 @@ Mask skyline_mask(int w, int h, const std::function<float(float)>& top) {
   for (int x = 0; x < w; ++x)
     for (int sx = 0; sx < 4; ++sx) {
       const float t = top(x + (sx + 0.5f) / 4);
-      for (int y = std::max(0, static_cast<int>(std::floor(t))); y < h; ++y) m.ref(x, y) += clamp01(y + 1 - t) / 4;
+      for (int y = std::max(0, static_cast<int>(std::floor(t))); y < h; ++y)
+        m.ref(x, y) += clamp01(y + 1 - t) / 4;
     }
   return m;
 }
@@ -184,7 +185,8 @@ Mask dilated(const Mask& m, float radius) {
         for (int ox = -r; ox <= r; ++ox) {
           const float v = m.at(x + ox, y + oy);
           if (v <= best) continue;
-          const float weight = clamp01(radius + 0.5f - std::hypot(static_cast<float>(ox), static_cast<float>(oy)));
+          const float weight =
+              clamp01(radius + 0.5f - std::hypot(static_cast<float>(ox), static_cast<float>(oy)));
           best = std::max(best, v * weight);
         }
       out.ref(x, y) = best;

@@ -30,8 +30,8 @@ uint32_t index_of(const Part& part) { return static_cast<uint32_t>(part.vertices
 
 // A flat convex polygon through the given ring of positions, facing `normal`, its disc mapped
 // into the rectangle by (cs, sn) pairs.
-void add_cap(Part& part, const std::vector<Vec3>& ring, const std::vector<float>& s, const std::vector<float>& t,
-             Vec3 normal, const UvRect& uv) {
+void add_cap(Part& part, const std::vector<Vec3>& ring, const std::vector<float>& s,
+             const std::vector<float>& t, Vec3 normal, const UvRect& uv) {
   std::vector<uint32_t> face;
   for (size_t i = 0; i < ring.size(); ++i) {
     face.push_back(index_of(part));
@@ -46,7 +46,9 @@ Vec3 operator+(Vec3 a, Vec3 b) { return Vec3{a.x + b.x, a.y + b.y, a.z + b.z}; }
 Vec3 operator-(Vec3 a, Vec3 b) { return Vec3{a.x - b.x, a.y - b.y, a.z - b.z}; }
 Vec3 operator*(Vec3 a, float k) { return Vec3{a.x * k, a.y * k, a.z * k}; }
 float dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Vec3 cross(Vec3 a, Vec3 b) { return Vec3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+Vec3 cross(Vec3 a, Vec3 b) {
+  return Vec3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
 float length(Vec3 a) { return std::sqrt(dot(a, a)); }
 Vec3 normalized(Vec3 a) {
   const float l = length(a);
@@ -222,7 +224,8 @@ Part ellipsoid(Vec3 radii, int slices, int stacks, const UvRect& uv, float fromL
                bool close) {
   Part part;
   auto position = [&](float lat, float lon) {
-    return Vec3{radii.x * std::cos(lat) * std::cos(lon), radii.y * std::sin(lat), radii.z * std::cos(lat) * std::sin(lon)};
+    return Vec3{radii.x * std::cos(lat) * std::cos(lon), radii.y * std::sin(lat),
+                radii.z * std::cos(lat) * std::sin(lon)};
   };
   auto normal_at = [&](Vec3 p) {
     return normalized(Vec3{p.x / (radii.x * radii.x), p.y / (radii.y * radii.y), p.z / (radii.z * radii.z)});
@@ -344,7 +347,8 @@ void append(Part& into, const Part& from) {
 void project_uv(Part& part, Vec3 uAxis, float uMin, float uMax, Vec3 vAxis, float vMin, float vMax,
                 const UvRect& uv) {
   for (MeshVertex& v : part.vertices)
-    set_uv(v, uv, (dot(v.position, uAxis) - uMin) / (uMax - uMin), (dot(v.position, vAxis) - vMin) / (vMax - vMin));
+    set_uv(v, uv, (dot(v.position, uAxis) - uMin) / (uMax - uMin),
+           (dot(v.position, vAxis) - vMin) / (vMax - vMin));
 }
 
 Vec3 two_bone_joint(Vec3 root, Vec3 end, float upper, float lower, Vec3 hint) {
@@ -372,7 +376,8 @@ void Mesh::add(const Part& part, uint32_t material) {
     Vec3 geometric, carried;
     for (size_t i = 0; i < f.size(); ++i) {
       const Vec3 a = part.vertices[f[i]].position, b = part.vertices[f[(i + 1) % f.size()]].position;
-      geometric = geometric + Vec3{(a.y - b.y) * (a.z + b.z), (a.z - b.z) * (a.x + b.x), (a.x - b.x) * (a.y + b.y)};
+      geometric =
+          geometric + Vec3{(a.y - b.y) * (a.z + b.z), (a.z - b.z) * (a.x + b.x), (a.x - b.x) * (a.y + b.y)};
       carried = carried + part.vertices[f[i]].normal;
     }
     for (uint32_t i : f) face.indices.push_back(static_cast<uint32_t>(remap[i]));

@@ -32,15 +32,21 @@ Part right_arm(float recoil, float flash) {
   append(arm, segment(elbow, wrist, 0.024f, 0.017f, 8, kSleeve));
   const Transform alongForearm = frame_along(elbow, wrist);
   const float forearm = length(wrist - elbow);
-  append(arm, transformed(tube(0.02f, 0.019f, 0.014f, 8, kPlate), translate({0, 0, forearm - 0.02f}).then(alongForearm)));
-  append(arm, transformed(box({0.011f, 0.004f, 0.026f}, kPlate), translate({0, 0.02f, forearm * 0.55f}).then(alongForearm)));
+  append(arm, transformed(tube(0.02f, 0.019f, 0.014f, 8, kPlate),
+                          translate({0, 0, forearm - 0.02f}).then(alongForearm)));
+  append(arm, transformed(box({0.011f, 0.004f, 0.026f}, kPlate),
+                          translate({0, 0.02f, forearm * 0.55f}).then(alongForearm)));
   // Gloved fist around the grip, thumb along the inner side.
-  append(arm, transformed(ellipsoid({0.017f, 0.016f, 0.02f}, 8, 5, kGlove), translate({bx + 0.003f, by - 0.024f, 0.118f})));
-  append(arm, transformed(ellipsoid({0.006f, 0.006f, 0.014f}, 6, 4, kGlove), translate({bx - 0.014f, by - 0.012f, 0.128f})));
-  append(arm, transformed(box({0.0065f, 0.016f, 0.009f}, kDark), rotate_x(15).then(translate({bx, by - 0.018f, 0.12f}))));
+  append(arm, transformed(ellipsoid({0.017f, 0.016f, 0.02f}, 8, 5, kGlove),
+                          translate({bx + 0.003f, by - 0.024f, 0.118f})));
+  append(arm, transformed(ellipsoid({0.006f, 0.006f, 0.014f}, 6, 4, kGlove),
+                          translate({bx - 0.014f, by - 0.012f, 0.128f})));
+  append(arm, transformed(box({0.0065f, 0.016f, 0.009f}, kDark),
+                          rotate_x(15).then(translate({bx, by - 0.018f, 0.12f}))));
   // The pistol: body with a glowing plasma chamber on top, barrel with two coils and the emitter.
   append(arm, transformed(box({0.01f, 0.011f, 0.046f}, kGun), translate({bx, by, 0.15f})));
-  append(arm, transformed(ellipsoid({0.008f, 0.007f, 0.024f}, 8, 5, kCoil), translate({bx, by + 0.012f, 0.158f})));
+  append(arm,
+         transformed(ellipsoid({0.008f, 0.007f, 0.024f}, 8, 5, kCoil), translate({bx, by + 0.012f, 0.158f})));
   append(arm, transformed(tube(0.0075f, 0.0065f, 0.056f, 8, kDark), translate({bx, by, 0.195f})));
   for (float z : {0.212f, 0.232f})
     append(arm, transformed(tube(0.0098f, 0.0098f, 0.005f, 10, kCoil), translate({bx, by, z})));
@@ -48,9 +54,11 @@ Part right_arm(float recoil, float flash) {
   if (flash > 0) {
     const Vec3 muzzle{bx, by, 0.266f};
     append(arm, transformed(quad(flash, flash, kFlash), translate(muzzle)));
-    append(arm, transformed(quad(flash * 0.7f, flash * 0.7f, kFlash), rotate_z(45).then(translate(muzzle + Vec3{0, 0, 0.004f}))));
+    append(arm, transformed(quad(flash * 0.7f, flash * 0.7f, kFlash),
+                            rotate_z(45).then(translate(muzzle + Vec3{0, 0, 0.004f}))));
     // A lengthwise flare, seen edge-on from the side and as a streak from the camera.
-    append(arm, transformed(quad(flash * 0.35f, flash * 1.3f, kFlash), rotate_x(90).then(translate(muzzle + Vec3{0, 0, flash}))));
+    append(arm, transformed(quad(flash * 0.35f, flash * 1.3f, kFlash),
+                            rotate_x(90).then(translate(muzzle + Vec3{0, 0, flash}))));
   }
   // Canted in and toed in towards the middle of the view, then the recoil about the elbow.
   const Transform pose = about({bx, by, 0.15f}, rotate_z(8.0f))
@@ -101,17 +109,21 @@ Part bug_tank(int pose) {
   const float bodyY = 0.215f + bob;
   Part bug;
   // Wing cases (mapped from above) over a shallow belly.
-  Part shell = transformed(ellipsoid({0.21f, 0.155f, 0.165f}, 14, 4, kShell, 0, 90, false), translate({-0.02f, bodyY, 0}));
+  Part shell = transformed(ellipsoid({0.21f, 0.155f, 0.165f}, 14, 4, kShell, 0, 90, false),
+                           translate({-0.02f, bodyY, 0}));
   project_uv(shell, {1, 0, 0}, -0.23f, 0.19f, {0, 0, 1}, -0.165f, 0.165f, kShell);
   append(bug, shell);
-  append(bug, transformed(ellipsoid({0.2f, 0.07f, 0.155f}, 14, 3, kBelly, -90, 0, false), translate({-0.02f, bodyY, 0})));
+  append(bug, transformed(ellipsoid({0.2f, 0.07f, 0.155f}, 14, 3, kBelly, -90, 0, false),
+                          translate({-0.02f, bodyY, 0})));
   // Head, mapped from the front, with glowing eyes, mandibles and antennae.
-  Part head = transformed(ellipsoid({0.075f, 0.065f, 0.085f}, 10, 6, kHead), translate({0.2f, bodyY - 0.015f, 0}));
+  Part head =
+      transformed(ellipsoid({0.075f, 0.065f, 0.085f}, 10, 6, kHead), translate({0.2f, bodyY - 0.015f, 0}));
   project_uv(head, {0, 0, 1}, -0.085f, 0.085f, {0, -1, 0}, -(bodyY + 0.05f), -(bodyY - 0.08f), kHead);
   append(bug, head);
   const float bite = (pose % 2 == 0) ? 0.0f : 0.01f;  // the mandibles work as it walks
   for (float side : {-1.0f, 1.0f}) {
-    append(bug, transformed(ellipsoid({0.02f, 0.02f, 0.02f}, 8, 4, kGlow), translate({0.255f, bodyY + 0.01f, 0.04f * side})));
+    append(bug, transformed(ellipsoid({0.02f, 0.02f, 0.02f}, 8, 4, kGlow),
+                            translate({0.255f, bodyY + 0.01f, 0.04f * side})));
     const Vec3 m0{0.25f, bodyY - 0.05f, 0.045f * side}, m1{0.31f, bodyY - 0.06f, (0.05f + bite) * side},
         m2{0.335f, bodyY - 0.065f, (0.012f + bite) * side};
     append(bug, segment(m0, m1, 0.012f, 0.008f, 6, kClaw));
@@ -158,18 +170,25 @@ Mesh make_bug_tank() {
 Mesh make_bug_turret() {
   using namespace bug_turret_skin;
   Part turret;
-  append(turret, transformed(tube(0.09f, 0.085f, 0.035f, 12, kBase), rotate_x(-90).then(translate({0, 0.335f, 0}))));
-  const std::vector<float> profile = {-0.07f, 0.37f, 0.06f, 0.37f, 0.085f, 0.40f, 0.05f, 0.44f, -0.06f, 0.445f, -0.08f, 0.41f};
+  append(turret,
+         transformed(tube(0.09f, 0.085f, 0.035f, 12, kBase), rotate_x(-90).then(translate({0, 0.335f, 0}))));
+  const std::vector<float> profile = {-0.07f, 0.37f, 0.06f,  0.37f,  0.085f, 0.40f,
+                                      0.05f,  0.44f, -0.06f, 0.445f, -0.08f, 0.41f};
   append(turret, extrude(profile, 0.11f, kHousing, kTop));
   for (float side : {-1.0f, 1.0f}) {
-    append(turret, segment({0.04f, 0.405f, 0.028f * side}, {0.1f, 0.405f, 0.028f * side}, 0.02f, 0.018f, 8, kHousing));
-    append(turret, segment({0.1f, 0.405f, 0.028f * side}, {0.24f, 0.405f, 0.028f * side}, 0.012f, 0.011f, 8, kBarrel));
-    append(turret, segment({0.24f, 0.405f, 0.028f * side}, {0.25f, 0.405f, 0.028f * side}, 0.011f, 0.008f, 8, kGlow));
+    append(turret, segment({0.04f, 0.405f, 0.028f * side}, {0.1f, 0.405f, 0.028f * side}, 0.02f, 0.018f, 8,
+                           kHousing));
+    append(turret, segment({0.1f, 0.405f, 0.028f * side}, {0.24f, 0.405f, 0.028f * side}, 0.012f, 0.011f, 8,
+                           kBarrel));
+    append(turret,
+           segment({0.24f, 0.405f, 0.028f * side}, {0.25f, 0.405f, 0.028f * side}, 0.011f, 0.008f, 8, kGlow));
   }
-  append(turret, transformed(ellipsoid({0.014f, 0.014f, 0.014f}, 8, 4, kGlow), translate({0.072f, 0.43f, 0})));
+  append(turret,
+         transformed(ellipsoid({0.014f, 0.014f, 0.014f}, 8, 4, kGlow), translate({0.072f, 0.43f, 0})));
   append(turret, transformed(box({0.012f, 0.012f, 0.035f}, kDark), translate({-0.08f, 0.41f, 0})));
   append(turret, segment({-0.05f, 0.44f, -0.035f}, {-0.07f, 0.54f, -0.04f}, 0.004f, 0.002f, 4, kDark));
-  append(turret, transformed(ellipsoid({0.007f, 0.007f, 0.007f}, 6, 3, kGlow), translate({-0.07f, 0.545f, -0.04f})));
+  append(turret,
+         transformed(ellipsoid({0.007f, 0.007f, 0.007f}, 6, 3, kGlow), translate({-0.07f, 0.545f, -0.04f})));
   Mesh mesh;
   mesh.add(turret, 0);
   return mesh;
@@ -203,13 +222,16 @@ Part cannon_walker(int pose) {
     append(walker, transformed(ellipsoid({0.045f, 0.045f, 0.045f}, 6, 4, kJoint), translate(ankle)));
     append(walker, transformed(box({0.11f, 0.025f, 0.07f}, kFoot), translate(foot + Vec3{0.04f, 0.025f, 0})));
     for (float toe : {-0.045f, 0.0f, 0.045f})
-      append(walker, segment(foot + Vec3{0.12f, 0.026f, toe}, foot + Vec3{0.2f, 0.006f, toe * 1.4f}, 0.02f, 0.006f, 5, kFoot));
-    append(walker, segment(foot + Vec3{-0.05f, 0.025f, 0}, foot + Vec3{-0.13f, 0.005f, 0}, 0.02f, 0.005f, 5, kFoot));
+      append(walker, segment(foot + Vec3{0.12f, 0.026f, toe}, foot + Vec3{0.2f, 0.006f, toe * 1.4f}, 0.02f,
+                             0.006f, 5, kFoot));
+    append(walker,
+           segment(foot + Vec3{-0.05f, 0.025f, 0}, foot + Vec3{-0.13f, 0.005f, 0}, 0.02f, 0.005f, 5, kFoot));
   }
   // The body: pelvis, hull with the visor, side pods, cannon and antenna.
   Part body;
   append(body, transformed(box({0.1f, 0.07f, 0.2f}, kJoint), translate({0, 1.06f, 0})));
-  const std::vector<float> hull = {-0.2f, 1.1f, 0.12f, 1.1f, 0.28f, 1.22f, 0.26f, 1.42f, 0.12f, 1.56f, -0.18f, 1.56f, -0.24f, 1.35f};
+  const std::vector<float> hull = {-0.2f, 1.1f,  0.12f, 1.1f,   0.28f, 1.22f,  0.26f,
+                                   1.42f, 0.12f, 1.56f, -0.18f, 1.56f, -0.24f, 1.35f};
   append(body, extrude(hull, 0.36f, kHull, kHull));
   append(body, transformed(box({0.02f, 0.07f, 0.14f}, kFront), translate({0.275f, 1.33f, 0})));
   for (float side : {-1.0f, 1.0f}) {
@@ -222,7 +244,8 @@ Part cannon_walker(int pose) {
   append(body, segment({0.62f, 1.64f, 0}, {0.7f, 1.64f, 0}, 0.065f, 0.065f, 8, kCannon));
   append(body, segment({0.7f, 1.64f, 0}, {0.705f, 1.64f, 0}, 0.042f, 0.042f, 8, kGlow));
   append(body, segment({-0.14f, 1.56f, 0.12f}, {-0.2f, 1.98f, 0.14f}, 0.01f, 0.004f, 4, kJoint));
-  append(body, transformed(ellipsoid({0.016f, 0.016f, 0.016f}, 6, 3, kGlow), translate({-0.2f, 1.99f, 0.14f})));
+  append(body,
+         transformed(ellipsoid({0.016f, 0.016f, 0.016f}, 6, 3, kGlow), translate({-0.2f, 1.99f, 0.14f})));
   append(walker, transformed(body, about({0, 1.06f, 0}, rotate_x(roll)).then(translate({0, bob, 0}))));
   return walker;
 }
@@ -241,12 +264,14 @@ Part fan(float angle) {
   using namespace hover_tank_skin;
   Part f;
   append(f, transformed(tube(0.065f, 0.065f, 0.045f, 12, kDuct, false), rotate_x(-90)));
-  append(f, transformed(tube(0.015f, 0.015f, 0.02f, 6, kDark), rotate_x(-90).then(translate({0, 0.012f, 0}))));
+  append(f,
+         transformed(tube(0.015f, 0.015f, 0.02f, 6, kDark), rotate_x(-90).then(translate({0, 0.012f, 0}))));
   for (int b = 0; b < 4; ++b)
-    append(f, transformed(box({0.026f, 0.002f, 0.011f}, kBlade), rotate_x(25)
-                                                                   .then(translate({0.037f, 0.022f, 0}))
-                                                                   .then(rotate_y(angle + 90.0f * b))));
-  append(f, transformed(tube(0.058f, 0.058f, 0.004f, 12, kGlow), rotate_x(-90).then(translate({0, -0.006f, 0}))));
+    append(f,
+           transformed(box({0.026f, 0.002f, 0.011f}, kBlade),
+                       rotate_x(25).then(translate({0.037f, 0.022f, 0})).then(rotate_y(angle + 90.0f * b))));
+  append(f, transformed(tube(0.058f, 0.058f, 0.004f, 12, kGlow),
+                        rotate_x(-90).then(translate({0, -0.006f, 0}))));
   return f;
 }
 
@@ -254,7 +279,8 @@ Part hover_tank(int pose) {
   using namespace hover_tank_skin;
   const float bob[4] = {0.0f, 0.012f, 0.0f, -0.012f};
   Part tank;
-  const std::vector<float> hull = {-0.22f, 0.15f, 0.15f, 0.15f, 0.25f, 0.2f, 0.2f, 0.25f, -0.18f, 0.26f, -0.24f, 0.21f};
+  const std::vector<float> hull = {-0.22f, 0.15f, 0.15f,  0.15f, 0.25f,  0.2f,
+                                   0.2f,   0.25f, -0.18f, 0.26f, -0.24f, 0.21f};
   append(tank, extrude(hull, 0.24f, kSide, kSide));
   Part deck = transformed(box({0.17f, 0.008f, 0.1f}, kDeck), translate({-0.005f, 0.262f, 0}));
   project_uv(deck, {1, 0, 0}, -0.175f, 0.165f, {0, 0, 1}, -0.1f, 0.1f, kDeck);
@@ -267,7 +293,8 @@ Part hover_tank(int pose) {
       append(tank, transformed(box({0.02f, 0.008f, 0.03f}, kDark), translate({x, 0.17f, 0.115f * side})));
     }
   }
-  append(tank, transformed(ellipsoid({0.085f, 0.05f, 0.075f}, 10, 3, kTurret, 0, 90), translate({-0.03f, 0.265f, 0})));
+  append(tank, transformed(ellipsoid({0.085f, 0.05f, 0.075f}, 10, 3, kTurret, 0, 90),
+                           translate({-0.03f, 0.265f, 0})));
   append(tank, segment({0.03f, 0.29f, 0}, {0.28f, 0.29f, 0}, 0.014f, 0.012f, 8, kBarrel));
   append(tank, segment({0.28f, 0.29f, 0}, {0.29f, 0.29f, 0}, 0.012f, 0.01f, 8, kGlow));
   append(tank, transformed(box({0.005f, 0.006f, 0.03f}, kGlow), translate({0.048f, 0.3f, 0})));
@@ -305,8 +332,10 @@ bool write_mesh(const std::string& dir, const std::string& file, const Mesh& mes
 }  // namespace
 
 bool make_meshes(const std::string& dir, std::string* error) {
-  return write_mesh(dir, "Arms.X", make_arms(), error) && write_mesh(dir, "BugTank.X", make_bug_tank(), error) &&
+  return write_mesh(dir, "Arms.X", make_arms(), error) &&
+         write_mesh(dir, "BugTank.X", make_bug_tank(), error) &&
          write_mesh(dir, "BugTurret.X", make_bug_turret(), error) &&
          write_mesh(dir, "CannonWalker.X", make_cannon_walker(), error) &&
-         write_mesh(dir, "HoverTank.X", make_hover_tank(), error) && write_mesh(dir, "Bullet.X", make_bullet(), error);
+         write_mesh(dir, "HoverTank.X", make_hover_tank(), error) &&
+         write_mesh(dir, "Bullet.X", make_bullet(), error);
 }

@@ -22,7 +22,9 @@ float smoothstep(float edge0, float edge1, float x) {
   return t * t * (3 - 2 * t);
 }
 
-float line(float x, float at, float halfWidth) { return 1.0f - smoothstep(halfWidth * 0.5f, halfWidth, std::fabs(x - at)); }
+float line(float x, float at, float halfWidth) {
+  return 1.0f - smoothstep(halfWidth * 0.5f, halfWidth, std::fabs(x - at));
+}
 
 float grid_seam(float x, int count, float halfWidth) {
   const float cell = x * count;

@@ -46,7 +46,9 @@ void text(Image& img, const TextFace& face, const std::string& s, int px, float 
   if (style.glowRadius > 0) glow(img, blurred(m, style.glowRadius), style.glowColour);
   if (style.outlineWidth > 0) paint(img, dilated(m, style.outlineWidth), style.outline);
   const float cap = face.cap_height(px);
-  paint(img, m, [&](int, int y) { return mix(style.top, style.bottom, std::clamp((y - (baseline - cap)) / cap, 0.0f, 1.0f)); });
+  paint(img, m, [&](int, int y) {
+    return mix(style.top, style.bottom, std::clamp((y - (baseline - cap)) / cap, 0.0f, 1.0f));
+  });
 }
 
 // A skyline from value noise: the ridge's top at pixel column x.
@@ -64,17 +66,17 @@ std::vector<float> stroke(float x0, float y0, float x1, float y1, float width) {
 // A cannon walker seen side-on as a silhouette, feet at (x, y), `h` high, facing left.
 void walker_silhouette(Image& img, float x, float y, float h, Color body, Color eye) {
   const float k = h / 44.0f;
-  auto P = [&](float px, float py) { return std::vector<float>{x + px * k, y - py * k}; };
+  auto at = [&](float px, float py) { return std::vector<float>{x + px * k, y - py * k}; };
   auto poly = [&](std::initializer_list<std::pair<float, float>> pts) {
     std::vector<float> xy;
     for (auto [px, py] : pts) {
-      auto p = P(px, py);
+      auto p = at(px, py);
       xy.insert(xy.end(), p.begin(), p.end());
     }
     paint(img, polygon_mask(img.width, img.height, xy), body);
   };
   auto limb = [&](float ax, float ay, float bx, float by, float w) {
-    const auto a = P(ax, ay), b = P(bx, by);
+    const auto a = at(ax, ay), b = at(bx, by);
     paint(img, polygon_mask(img.width, img.height, stroke(a[0], a[1], b[0], b[1], w * k)), body);
   };
   // Legs: hip, knee forward (to the left), ankle back, foot.
@@ -85,10 +87,10 @@ void walker_silhouette(Image& img, float x, float y, float h, Color body, Color 
     poly({{off - 5, 0}, {off + 4, 0}, {off + 3, 1.8f}, {off - 4, 1.8f}});
   }
   poly({{-9, 24}, {9, 24}, {11, 30}, {8, 36}, {-7, 36}, {-12, 31}});  // hull
-  poly({{-3, 36}, {5, 36}, {5, 39}, {-3, 39}});                        // turret block
-  limb(-1, 38, -20, 38, 2.2f);                                         // cannon, pointing left
-  limb(6, 35, 8, 44, 0.7f);                                            // antenna
-  const auto e = P(-10.5f, 30.5f);
+  poly({{-3, 36}, {5, 36}, {5, 39}, {-3, 39}});                       // turret block
+  limb(-1, 38, -20, 38, 2.2f);                                        // cannon, pointing left
+  limb(6, 35, 8, 44, 0.7f);                                           // antenna
+  const auto e = at(-10.5f, 30.5f);
   paint(img, disc_mask(img.width, img.height, e[0], e[1], 1.2f * k), eye);
   glow(img, blurred(disc_mask(img.width, img.height, e[0], e[1], 1.5f * k), 2), with_alpha(eye, 0.9f));
 }
@@ -103,7 +105,11 @@ void dusk_scene(Image& img, float night) {
       float at;
       Color c;
     };
-    const Stop stops[5] = {{0.0f, rgb(0x120A22)}, {0.35f, rgb(0x2A1650)}, {0.58f, rgb(0x5A2A6E)}, {0.70f, rgb(0xA8456A)}, {horizon, kEmber}};
+    const Stop stops[5] = {{0.0f, rgb(0x120A22)},
+                           {0.35f, rgb(0x2A1650)},
+                           {0.58f, rgb(0x5A2A6E)},
+                           {0.70f, rgb(0xA8456A)},
+                           {horizon, kEmber}};
     Color c = stops[4].c;
     for (int i = 0; i < 4; ++i)
       if (y <= stops[i + 1].at) {
@@ -113,7 +119,7 @@ void dusk_scene(Image& img, float night) {
     // The sun just below the horizon lights the sky around it.
     const float d = std::hypot((x - 0.68f) * 1.0f, (y - horizon) * 2.2f);
     c = mix(c, rgb(0xFFC070), 0.55f * std::exp(-d * 7));
-    return shade(mix(c, mix(rgb(0x0E0818), rgb(0x4A1A2A), y), night * 0.75f), 1.0f);
+    return mix(c, mix(rgb(0x0E0818), rgb(0x4A1A2A), y), night * 0.75f);
   });
   Rng rng(77);
   for (int i = 0; i < 140; ++i) {
@@ -133,7 +139,8 @@ void dusk_scene(Image& img, float night) {
   };
   Mask back(img.width, img.height), front(img.width, img.height);
   const int reach = static_cast<int>(mr * 2);
-  back.limit(static_cast<int>(mx) - reach, static_cast<int>(my) - reach, static_cast<int>(mx) + reach, static_cast<int>(my) + reach);
+  back.limit(static_cast<int>(mx) - reach, static_cast<int>(my) - reach, static_cast<int>(mx) + reach,
+             static_cast<int>(my) + reach);
   front.limit(back.x0, back.y0, back.x1, back.y1);
   for (int y = back.y0; y < back.y1; ++y)
     for (int x = back.x0; x < back.x1; ++x) {
@@ -163,7 +170,9 @@ void plasma_streak(Image& img, float x0, float y0, float x1, float y1) {
   Mask trail = polygon_mask(img.width, img.height, stroke(x0, y0, x1, y1, 2.5f));
   glow(img, blurred(trail, 3), with_alpha(kEmber, 0.8f));
   paint(img, trail, [&](int x, int y) {
-    const float t = std::clamp(((x - x0) * (x1 - x0) + (y - y0) * (y1 - y0)) / ((x1 - x0) * (x1 - x0) + (y1 - y0) * (y1 - y0)), 0.0f, 1.0f);
+    const float t = std::clamp(
+        ((x - x0) * (x1 - x0) + (y - y0) * (y1 - y0)) / ((x1 - x0) * (x1 - x0) + (y1 - y0) * (y1 - y0)), 0.0f,
+        1.0f);
     return with_alpha(mix(kEmber, kHot, t), t);
   });
   Mask head = disc_mask(img.width, img.height, x1, y1, 4.0f, 1.5f);
@@ -171,10 +180,12 @@ void plasma_streak(Image& img, float x0, float y0, float x1, float y1) {
   paint(img, head, kHot);
 }
 
-const TextStyle kTitleStyle{rgb(0xFFE7B0), rgb(0xFF6A1A), rgb(0x1A0C2A), 3.0f, with_alpha(kEmber, 0.9f), 7, true};
+const TextStyle kTitleStyle{rgb(0xFFE7B0), rgb(0xFF6A1A), rgb(0x1A0C2A), 3.0f, with_alpha(kEmber, 0.9f), 7,
+                            true};
 const TextStyle kLabelStyle{rgb(0xF4EEFF), rgb(0xC9BEE6), Color{0, 0, 0, 0}, 0, Color{0, 0, 0, 0}, 0, true};
 const TextStyle kTealStyle{rgb(0x8FF5E8), kTeal, Color{0, 0, 0, 0}, 0, with_alpha(kTeal, 0.5f), 3, true};
-const TextStyle kHeadingStyle{rgb(0xFFD9A0), kEmber, Color{0, 0, 0, 0}, 0, with_alpha(kEmber, 0.35f), 3, true};
+const TextStyle kHeadingStyle{rgb(0xFFD9A0), kEmber, Color{0, 0, 0, 0}, 0, with_alpha(kEmber, 0.35f), 3,
+                              true};
 
 // The largest size up to `px` at which the text fits in `width`.
 int fitting_size(const TextFace& face, const std::string& s, int px, float width, float tracking) {
@@ -202,10 +213,13 @@ Image button(const Fonts& f, int width, int height, const std::string& label, in
   const Mask outer = rounded_rect_mask(width, height, 2, 2, width - 2.0f, height - 2.0f, r);
   const Mask inner = rounded_rect_mask(width, height, 5, 5, width - 5.0f, height - 5.0f, r - 3);
   paint(img, outer, kTeal);
-  paint(img, inner, [&](int, int y) { return with_alpha(mix(rgb(0x2E1A56), rgb(0x120A24), static_cast<float>(y) / height), 1.0f); });
+  paint(img, inner, [&](int, int y) {
+    return with_alpha(mix(rgb(0x2E1A56), rgb(0x120A24), static_cast<float>(y) / height), 1.0f);
+  });
   Mask shine(width, height);
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) shine.ref(x, y) = inner.at(x, y) * (1 - smoothstep(5, height * 0.45f, static_cast<float>(y)));
+    for (int x = 0; x < width; ++x)
+      shine.ref(x, y) = inner.at(x, y) * (1 - smoothstep(5, height * 0.45f, static_cast<float>(y)));
   glow(img, shine, with_alpha(rgb(0x6A5A9A), 0.35f));
   // Chevrons either side of the label.
   const float cy = height / 2.0f, size = height * 0.16f;
@@ -214,10 +228,12 @@ Image button(const Fonts& f, int width, int height, const std::string& label, in
     for (int i = 0; i < 3; ++i) {
       const float cx = width / 2.0f + side * (labelHalf + size * 1.6f + i * size * 1.1f);
       const float tip = cx - side * size * 0.2f, back = cx + side * size * 0.5f;
-      const std::vector<float> chevron = {back, cy - size, tip, cy, back, cy + size, back - side * size * 0.35f, cy};
+      const std::vector<float> chevron = {
+          back, cy - size, tip, cy, back, cy + size, back - side * size * 0.35f, cy};
       paint(img, polygon_mask(width, height, chevron), with_alpha(kTeal, 0.9f - 0.25f * i));
     }
-  const TextStyle style{rgb(0xFFFFFF), rgb(0xFFE2C0), Color{0, 0, 0, 0}, 0, with_alpha(kEmber, 0.55f), 4, true};
+  const TextStyle style{rgb(0xFFFFFF), rgb(0xFFE2C0), Color{0, 0, 0, 0}, 0, with_alpha(kEmber, 0.55f), 4,
+                        true};
   text(img, f.bold, label, px, width / 2.0f, cy + f.bold.cap_height(px) / 2, style, true, 4);
   return img;
 }
@@ -225,11 +241,14 @@ Image button(const Fonts& f, int width, int height, const std::string& label, in
 // The mouse pointer: an arrow with its tip at the top-left pixel, light with a dark rim and shadow.
 Image cursor() {
   Image img(64, 64);
-  const std::vector<float> arrow = {1.5f, 1.5f, 1.5f, 25.0f, 7.2f, 19.8f, 11.6f, 29.0f, 15.6f, 27.2f, 11.3f, 18.2f, 18.8f, 18.2f};
+  const std::vector<float> arrow = {1.5f,  1.5f,  1.5f,  25.0f, 7.2f,  19.8f, 11.6f,
+                                    29.0f, 15.6f, 27.2f, 11.3f, 18.2f, 18.8f, 18.2f};
   const Mask shape = polygon_mask(64, 64, arrow);
   paint(img, blurred(shifted(shape, 2, 3), 1), Color{0, 0, 0, 0.45f});
   paint(img, dilated(shape, 1.3f), rgb(0x140C24));
-  paint(img, shape, [&](int x, int y) { return mix(rgb(0xF2FFFC), rgb(0x7FE3D4), std::clamp((x + y) / 40.0f, 0.0f, 1.0f)); });
+  paint(img, shape, [&](int x, int y) {
+    return mix(rgb(0xF2FFFC), rgb(0x7FE3D4), std::clamp((x + y) / 40.0f, 0.0f, 1.0f));
+  });
   return img;
 }
 
@@ -245,7 +264,8 @@ float paragraph(Image& img, const TextFace& face, const std::string& s, int px, 
 
 void panel(Image& img, float x0, float y0, float x1, float y1) {
   paint(img, rounded_rect_mask(img.width, img.height, x0, y0, x1, y1, 10), with_alpha(kTeal, 0.8f));
-  paint(img, rounded_rect_mask(img.width, img.height, x0 + 2, y0 + 2, x1 - 2, y1 - 2, 8), with_alpha(rgb(0x0E0818), 0.82f));
+  paint(img, rounded_rect_mask(img.width, img.height, x0 + 2, y0 + 2, x1 - 2, y1 - 2, 8),
+        with_alpha(rgb(0x0E0818), 0.82f));
 }
 
 Image story(const Fonts& f) {
@@ -255,11 +275,14 @@ Image story(const Fonts& f) {
   panel(img, 14, 14, 386, 290);
   text(img, f.bold, "DISPATCH  \xC2\xB7  VORNEX RIDGE, 21:47", 15, 200, 42, kHeadingStyle, true, 1.5f);
   const char* paragraphs[3] = {
-      "The relay tower on this ridge is the last one still talking to the fleet. The colony's evacuation ships "
+      "The relay tower on this ridge is the last one still talking to the fleet. The colony's evacuation "
+      "ships "
       "need its signal for three more minutes.",
-      "The machines know. Bug tanks with turrets on their backs, long-legged cannon walkers and hover tanks are "
+      "The machines know. Bug tanks with turrets on their backs, long-legged cannon walkers and hover tanks "
+      "are "
       "climbing the slopes to tear the tower down.",
-      "You have two plasma arms, a dusk that will not last, and one order: hold the ridge until the clock runs out.",
+      "You have two plasma arms, a dusk that will not last, and one order: hold the ridge until the clock "
+      "runs out.",
   };
   float y = 72;
   for (const char* p : paragraphs) y = paragraph(img, f.regular, p, 14, 30, y, 340, 19, kLabelStyle) + 9;
@@ -277,16 +300,20 @@ Image game_over(const Fonts& f) {
     const float x = 60.0f + 125.0f * i + 20 * (i == 1), y = 300.0f + 6 * i;
     glow(img, blurred(disc_mask(400, 400, x, y, 6), 6), with_alpha(kEmber, 0.9f));
     Mask smoke(400, 400);
-    smoke.limit(static_cast<int>(x) - 40, static_cast<int>(y) - 151, static_cast<int>(x) + 80, static_cast<int>(y) + 1);
+    smoke.limit(static_cast<int>(x) - 40, static_cast<int>(y) - 151, static_cast<int>(x) + 80,
+                static_cast<int>(y) + 1);
     for (int py = smoke.y0; py < smoke.y1; ++py)
       for (int px = smoke.x0; px < smoke.x1; ++px) {
         const float rise = (y - py) / 150.0f;
         const float cx = x + 30 * rise * rise + 5 * std::sin(rise * 7 + i);
         const float width = 5 + 32 * rise;
         const float n = fractal_noise(px / 12.0f, py / 12.0f + i * 5, 64, 3, 90 + i);
-        smoke.ref(px, py) = (1 - smoothstep(width * 0.3f, width, std::fabs(px - cx))) * (1 - rise) * (0.35f + 0.65f * n) * 0.8f;
+        smoke.ref(px, py) = (1 - smoothstep(width * 0.3f, width, std::fabs(px - cx))) * (1 - rise) *
+                            (0.35f + 0.65f * n) * 0.8f;
       }
-    paint(img, smoke, [&](int, int py) { return mix(rgb(0x4A3E52), rgb(0x9A4A32), std::clamp(1 - (y - py) / 40.0f, 0.0f, 1.0f)); });
+    paint(img, smoke, [&](int, int py) {
+      return mix(rgb(0x4A3E52), rgb(0x9A4A32), std::clamp(1 - (y - py) / 40.0f, 0.0f, 1.0f));
+    });
   }
   const int px = fitting_size(f.bold, "GAME OVER", 60, 340, 3);
   text(img, f.bold, "GAME OVER", px, 200, 150, kTitleStyle, true, 3);

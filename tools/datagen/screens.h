@@ -1,4 +1,5 @@
-// The screen images under Art/: Title, Menu1, Menu3, Cursor, Story and GameOver (.png), each a power-of-two texture whose picture fills the part the screens' texture limits give.
+// The screen images under Art/: Title, Menu1, Menu3, Cursor, Story and GameOver (.png), each a power-of-two
+// texture whose picture fills the part the screens' texture limits give.
 #ifndef VORNEX_TOOLS_SCREENS_H
 #define VORNEX_TOOLS_SCREENS_H
 

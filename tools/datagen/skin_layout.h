@@ -7,17 +7,19 @@
 
 constexpr int kSkinSize = 256;
 
-constexpr UvRect skin_rect(float x0, float y0, float x1, float y1) { return UvRect{x0, y0, x1, y1, kSkinSize}; }
+constexpr UvRect skin_rect(float x0, float y0, float x1, float y1) {
+  return UvRect{x0, y0, x1, y1, kSkinSize};
+}
 
 namespace arms_skin {
-constexpr UvRect kSleeve = skin_rect(0, 0, 128, 128);     // armoured sleeve, u around the forearm
-constexpr UvRect kGlove = skin_rect(128, 0, 256, 64);     // glove and fist
-constexpr UvRect kGun = skin_rect(128, 64, 256, 128);     // gun body panels
-constexpr UvRect kCoil = skin_rect(0, 128, 128, 192);     // glowing plasma coils
-constexpr UvRect kMuzzle = skin_rect(128, 128, 192, 192); // white-hot emitter
-constexpr UvRect kFlash = skin_rect(192, 128, 256, 192);  // muzzle flash star with alpha
-constexpr UvRect kPlate = skin_rect(0, 192, 128, 256);    // wrist guard plate
-constexpr UvRect kDark = skin_rect(128, 192, 256, 256);   // grip and barrel
+constexpr UvRect kSleeve = skin_rect(0, 0, 128, 128);      // armoured sleeve, u around the forearm
+constexpr UvRect kGlove = skin_rect(128, 0, 256, 64);      // glove and fist
+constexpr UvRect kGun = skin_rect(128, 64, 256, 128);      // gun body panels
+constexpr UvRect kCoil = skin_rect(0, 128, 128, 192);      // glowing plasma coils
+constexpr UvRect kMuzzle = skin_rect(128, 128, 192, 192);  // white-hot emitter
+constexpr UvRect kFlash = skin_rect(192, 128, 256, 192);   // muzzle flash star with alpha
+constexpr UvRect kPlate = skin_rect(0, 192, 128, 256);     // wrist guard plate
+constexpr UvRect kDark = skin_rect(128, 192, 256, 256);    // grip and barrel
 }  // namespace arms_skin
 
 namespace bug_tank_skin {
@@ -31,22 +33,22 @@ constexpr UvRect kClaw = skin_rect(128, 128, 256, 256);  // mandibles and antenn
 }  // namespace bug_tank_skin
 
 namespace bug_turret_skin {
-constexpr UvRect kBase = skin_rect(0, 0, 256, 64);         // turntable ring with hazard stripes
-constexpr UvRect kHousing = skin_rect(0, 64, 128, 192);    // gun housing
-constexpr UvRect kTop = skin_rect(128, 64, 256, 192);      // housing roof seen from above
-constexpr UvRect kBarrel = skin_rect(0, 192, 128, 256);    // barrels
-constexpr UvRect kGlow = skin_rect(128, 192, 192, 256);    // sensor and muzzles
-constexpr UvRect kDark = skin_rect(192, 192, 256, 256);    // antenna and vents
+constexpr UvRect kBase = skin_rect(0, 0, 256, 64);       // turntable ring with hazard stripes
+constexpr UvRect kHousing = skin_rect(0, 64, 128, 192);  // gun housing
+constexpr UvRect kTop = skin_rect(128, 64, 256, 192);    // housing roof seen from above
+constexpr UvRect kBarrel = skin_rect(0, 192, 128, 256);  // barrels
+constexpr UvRect kGlow = skin_rect(128, 192, 192, 256);  // sensor and muzzles
+constexpr UvRect kDark = skin_rect(192, 192, 256, 256);  // antenna and vents
 }  // namespace bug_turret_skin
 
 namespace cannon_walker_skin {
-constexpr UvRect kHull = skin_rect(0, 0, 128, 128);        // hull armour panels
-constexpr UvRect kFront = skin_rect(128, 0, 256, 128);     // cockpit front with the visor slit
-constexpr UvRect kLeg = skin_rect(0, 128, 128, 192);       // leg armour
-constexpr UvRect kJoint = skin_rect(128, 128, 192, 192);   // joints
-constexpr UvRect kGlow = skin_rect(192, 128, 256, 192);    // lights and muzzles
-constexpr UvRect kCannon = skin_rect(0, 192, 128, 256);    // cannon barrel
-constexpr UvRect kFoot = skin_rect(128, 192, 256, 256);    // feet and toes
+constexpr UvRect kHull = skin_rect(0, 0, 128, 128);       // hull armour panels
+constexpr UvRect kFront = skin_rect(128, 0, 256, 128);    // cockpit front with the visor slit
+constexpr UvRect kLeg = skin_rect(0, 128, 128, 192);      // leg armour
+constexpr UvRect kJoint = skin_rect(128, 128, 192, 192);  // joints
+constexpr UvRect kGlow = skin_rect(192, 128, 256, 192);   // lights and muzzles
+constexpr UvRect kCannon = skin_rect(0, 192, 128, 256);   // cannon barrel
+constexpr UvRect kFoot = skin_rect(128, 192, 256, 256);   // feet and toes
 }  // namespace cannon_walker_skin
 
 namespace hover_tank_skin {

@@ -61,7 +61,8 @@ Image paint_arms_skin() {
   });
   paint_region(img, kGlove, [&](float s, float t) {
     const Color leather = rgb(0x2C2329);
-    const float knuckle = std::max(spot(s, t, 0.3f, 0.3f, 0.13f, 0.04f), spot(s, t, 0.7f, 0.3f, 0.13f, 0.04f));
+    const float knuckle =
+        std::max(spot(s, t, 0.3f, 0.3f, 0.13f, 0.04f), spot(s, t, 0.7f, 0.3f, 0.13f, 0.04f));
     Color c = shade(leather, grime(s, t, 0.12f, 12));
     c = mix(c, rgb(0x5A5068), knuckle * 0.8f);
     return mix(c, shade(leather, 0.5f), grid_seam(t, 3, 0.015f) * 0.6f);
@@ -82,7 +83,8 @@ Image paint_arms_skin() {
     // A four-pointed star fading to nothing: the flash quads are blended by their alpha.
     const float x = std::fabs(s - 0.5f) * 2, y = std::fabs(t - 0.5f) * 2;
     const float r = std::hypot(x, y);
-    const float star = std::max(1 - smoothstep(0.0f, 0.18f, x * (0.3f + y)), 1 - smoothstep(0.0f, 0.18f, y * (0.3f + x)));
+    const float star =
+        std::max(1 - smoothstep(0.0f, 0.18f, x * (0.3f + y)), 1 - smoothstep(0.0f, 0.18f, y * (0.3f + x)));
     const float core = 1 - smoothstep(0.0f, 0.55f, r);
     const float a = std::clamp(std::max(star * (1 - r), core), 0.0f, 1.0f) * (1 - smoothstep(0.9f, 1.0f, r));
     return with_alpha(mix(kEmber, kHot, core), a);
@@ -118,7 +120,8 @@ Image paint_bug_tank_skin() {
     for (float across : {0.33f, 0.67f})
       c = mix(c, kHostile, spot(s * 2.5f, t, 0.35f, across, 0.06f, 0.03f) * (s < 0.3f ? 1.0f : 0.0f));
     // Chevron markings on the head plate.
-    const float chevron = line(s - 0.1f * std::fabs(dz), 0.88f, 0.012f) * (std::fabs(dz) < 0.6f ? 1.0f : 0.0f);
+    const float chevron =
+        line(s - 0.1f * std::fabs(dz), 0.88f, 0.012f) * (std::fabs(dz) < 0.6f ? 1.0f : 0.0f);
     return mix(c, kEmber, chevron * 0.8f);
   });
   paint_region(img, kBelly, [&](float s, float t) {
@@ -233,7 +236,8 @@ Image paint_hover_tank_skin() {
     c = mix(c, kSoot, line(std::hypot((s - 0.42f) * 1.7f, t - 0.5f), 0.3f, 0.02f));
     c = mix(c, kTeal, (line(t, 0.06f, 0.02f) + line(t, 0.94f, 0.02f)) * 0.9f);
     c = mix(c, kSoot, grid_seam(t, 10, 0.015f) * (s < 0.12f ? 1.0f : 0.0f));
-    const float chevron = line(s - 0.25f * std::fabs(t - 0.5f), 0.86f, 0.02f) * (std::fabs(t - 0.5f) < 0.3f ? 1.0f : 0.0f);
+    const float chevron =
+        line(s - 0.25f * std::fabs(t - 0.5f), 0.86f, 0.02f) * (std::fabs(t - 0.5f) < 0.3f ? 1.0f : 0.0f);
     return mix(c, kEmber, chevron * 0.9f);
   });
   paint_region(img, kSide, [&](float s, float t) {

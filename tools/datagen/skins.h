@@ -1,4 +1,5 @@
-// The model skins: ArmsSkin.png, BugTankSkin.png, BugTurretSkin.png, CannonWalkerSkin.png and HoverTankSkin.png, painted to the regions of skin_layout.h.
+// The model skins: ArmsSkin.png, BugTankSkin.png, BugTurretSkin.png, CannonWalkerSkin.png and
+// HoverTankSkin.png, painted to the regions of skin_layout.h.
 #ifndef VORNEX_TOOLS_SKINS_H
 #define VORNEX_TOOLS_SKINS_H
 

@@ -43,7 +43,8 @@ std::string wav_bytes(const Samples& samples) {
   put16(s, 0);      // no extra format bytes
   s += "data";
   put32(s, n);
-  for (float v : samples) s += static_cast<char>(std::clamp(static_cast<int>(std::lround(128.0f + 127.0f * v)), 0, 255));
+  for (float v : samples)
+    s += static_cast<char>(std::clamp(static_cast<int>(std::lround(128.0f + 127.0f * v)), 0, 255));
   if (pad) s += static_cast<char>(128);
   return s;
 }
@@ -59,7 +60,8 @@ void normalise(Samples& samples, float peak) {
 // does not click.
 void fade_out(Samples& samples, float seconds) {
   const size_t n = std::min(samples.size(), static_cast<size_t>(seconds * kRate));
-  for (size_t i = 0; i < n; ++i) samples[samples.size() - 1 - i] *= static_cast<float>(i) / static_cast<float>(n);
+  for (size_t i = 0; i < n; ++i)
+    samples[samples.size() - 1 - i] *= static_cast<float>(i) / static_cast<float>(n);
 }
 
 // A band-limited sawtooth: harmonics up to 5 kHz, safely under the 5512 Hz Nyquist limit.
@@ -118,7 +120,8 @@ Samples dead() {
     const float whineF = 60.0f + 640.0f * std::exp(-t * 4);
     whinePhase += kTau * whineF / kRate;
     v += 0.25f * saw(whinePhase, whineF) * std::exp(-t * 3) * std::min(1.0f, t / 0.05f);
-    for (float partial : {523.0f, 1187.0f, 1731.0f}) v += 0.06f * std::sin(kTau * partial * t) * std::exp(-t * 7);
+    for (float partial : {523.0f, 1187.0f, 1731.0f})
+      v += 0.06f * std::sin(kTau * partial * t) * std::exp(-t * 7);
     out[i] = v;
   }
   normalise(out, 0.9f);
@@ -142,7 +145,8 @@ Samples bones() {
     const float t = static_cast<float>(i) / kRate;
     const float swell = 0.75f + 0.25f * std::sin(kTau * 0.25f * t);
     out[i] += swell * (0.14f * std::sin(kTau * 55.0f * t) + 0.07f * std::sin(kTau * 55.125f * t) +
-                       0.08f * std::sin(kTau * 82.5f * t) + 0.03f * std::sin(kTau * 220.0f * t) * std::sin(kTau * 0.125f * t));
+                       0.08f * std::sin(kTau * 82.5f * t) +
+                       0.03f * std::sin(kTau * 220.0f * t) * std::sin(kTau * 0.125f * t));
   }
   // Heartbeat kick: "lub-dub" every two beats.
   auto kick = [](float strength) {
@@ -171,7 +175,9 @@ Samples bones() {
   const char* patterns[4] = {"x..x..x...x.x...", "x..x..x..x..x.x.", "x..x..x...x.x..x", "x.x..x.x..x..x.."};
   for (int bar = 0; bar < 4; ++bar)
     for (int step = 0; step < 16; ++step)
-      if (patterns[bar][step] == 'x') add((bar * 16 + step) * beat / 4, click(step % 4 == 0 ? 1400.0f : 1900.0f), step % 4 == 0 ? 0.16f : 0.1f);
+      if (patterns[bar][step] == 'x')
+        add((bar * 16 + step) * beat / 4, click(step % 4 == 0 ? 1400.0f : 1900.0f),
+            step % 4 == 0 ? 0.16f : 0.1f);
   // Plucked bass (Karplus-Strong), a riff over two bars, played twice.
   auto pluck = [](float frequency, uint32_t seed) {
     Samples s(static_cast<size_t>(0.6f * kRate));
@@ -187,7 +193,8 @@ Samples bones() {
     }
     return s;
   };
-  const float riff[8][2] = {{0, 110.0f}, {1.5f, 110.0f}, {3, 130.81f}, {4, 82.41f}, {5.5f, 82.41f}, {6, 98.0f}, {7, 110.0f}, {7.5f, 123.47f}};
+  const float riff[8][2] = {{0, 110.0f},    {1.5f, 110.0f}, {3, 130.81f}, {4, 82.41f},
+                            {5.5f, 82.41f}, {6, 98.0f},     {7, 110.0f},  {7.5f, 123.47f}};
   for (int repeat = 0; repeat < 2; ++repeat)
     for (int n = 0; n < 8; ++n) add((repeat * 8 + riff[n][0]) * beat, pluck(riff[n][1], 100 + n), 0.35f);
   // Bone xylophone: a fundamental and a bright inharmonic partial, sparse, answering the bass.
@@ -195,11 +202,13 @@ Samples bones() {
     Samples s(static_cast<size_t>(0.7f * kRate));
     for (size_t i = 0; i < s.size(); ++i) {
       const float t = static_cast<float>(i) / kRate;
-      s[i] = std::sin(kTau * frequency * t) * std::exp(-t * 6) + 0.35f * std::sin(kTau * frequency * 3.93f * t) * std::exp(-t * 25);
+      s[i] = std::sin(kTau * frequency * t) * std::exp(-t * 6) +
+             0.35f * std::sin(kTau * frequency * 3.93f * t) * std::exp(-t * 25);
     }
     return s;
   };
-  const float melody[6][2] = {{2, 440.0f}, {3.5f, 523.25f}, {6.5f, 659.25f}, {10, 587.33f}, {11.5f, 523.25f}, {14.5f, 440.0f}};
+  const float melody[6][2] = {{2, 440.0f},   {3.5f, 523.25f},  {6.5f, 659.25f},
+                              {10, 587.33f}, {11.5f, 523.25f}, {14.5f, 440.0f}};
   for (const auto& note : melody) add(note[0] * beat, bone(note[1]), 0.12f);
   // A gentle saturation keeps the clicks from setting the level, so the drone is heard.
   normalise(out, 1.0f);
@@ -212,5 +221,6 @@ Samples bones() {
 
 bool make_sounds(const std::string& dir, std::string* error) {
   return write_file(dir + "/BONES4.wav", wav_bytes(bones()), error) &&
-         write_file(dir + "/pew.wav", wav_bytes(pew()), error) && write_file(dir + "/dead.wav", wav_bytes(dead()), error);
+         write_file(dir + "/pew.wav", wav_bytes(pew()), error) &&
+         write_file(dir + "/dead.wav", wav_bytes(dead()), error);
 }

@@ -17,7 +17,8 @@ std::vector<uint32_t> decode_utf8(const std::string& text) {
     int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
     uint32_t code = extra == 3 ? c & 0x07 : extra == 2 ? c & 0x0F : extra == 1 ? c & 0x1F : c;
     ++i;
-    for (; extra > 0 && i < text.size(); --extra, ++i) code = (code << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
+    for (; extra > 0 && i < text.size(); --extra, ++i)
+      code = (code << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
     out.push_back(code);
   }
   return out;
@@ -100,7 +101,8 @@ float TextFace::cap_height(int px) const {
   return face->glyph->metrics.horiBearingY / 64.0f;
 }
 
-void TextFace::draw(Mask& mask, float x, float baseline, int px, const std::string& text, float tracking) const {
+void TextFace::draw(Mask& mask, float x, float baseline, int px, const std::string& text,
+                    float tracking) const {
   FT_Face face = static_cast<FT_Face>(face_);
   FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(px));
   float pen = x;

@@ -20,7 +20,8 @@ Image plasma_filaments(int size) {
   const int period = 4;
   fill(img, [&](float x, float y) {
     const float px = x * period, py = y * period;
-    const float wx = fractal_noise(px, py, period, 3, 101), wy = fractal_noise(px + 7.3f, py + 2.9f, period, 3, 202);
+    const float wx = fractal_noise(px, py, period, 3, 101),
+                wy = fractal_noise(px + 7.3f, py + 2.9f, period, 3, 202);
     const float n = fractal_noise(px + 2.0f * wx, py + 2.0f * wy, period, 4, 303);
     const float ridge = 1 - std::fabs(2 * n - 1);
     const float filament = std::pow(ridge, 6.0f);
@@ -72,7 +73,8 @@ Color night(float fx, float fy, int seed) {
   const float inner = smoothstep(0.02f, 0.2f, border);
   const float cloud = fractal_noise(fx * 6, fy * 6, 6, 4, seed);
   Color c = mix(kSkyBase, rgb(0x3A2060), smoothstep(0.5f, 0.85f, cloud) * 0.55f * inner);
-  c = mix(c, rgb(0x1E3A5A), smoothstep(0.6f, 0.9f, fractal_noise(fx * 4 + 3, fy * 4 + 1, 4, 3, seed + 9)) * 0.4f * inner);
+  c = mix(c, rgb(0x1E3A5A),
+          smoothstep(0.6f, 0.9f, fractal_noise(fx * 4 + 3, fy * 4 + 1, 4, 3, seed + 9)) * 0.4f * inner);
   // Stars: one candidate per cell of a 48 x 48 grid, kept off the border.
   const int cells = 48;
   const int cx = static_cast<int>(fx * cells), cy = static_cast<int>(fy * cells);
@@ -91,7 +93,7 @@ Color night(float fx, float fy, int seed) {
 // line and dark land below. `sunset` picks the warm glow with a setting sun, else a teal one.
 Color horizon_face(float fx, float fy, bool sunset, int seed) {
   const float across = 1 - smoothstep(0.22f, 0.48f, std::fabs(fx - 0.5f));  // 0 at the side edges
-  const float e = fy / 0.5f;  // 0 at the top, 1 at the horizon
+  const float e = fy / 0.5f;                                                // 0 at the top, 1 at the horizon
   Color glowColour = sunset ? kEmber : kTeal;
   Color mid = sunset ? kDusk : rgb(0x1F5A70);
   Color sky = mix(kViolet, mid, smoothstep(0.3f, 0.8f, e));
@@ -99,7 +101,8 @@ Color horizon_face(float fx, float fy, bool sunset, int seed) {
   const float rise = smoothstep(0.05f, 0.45f, fy) * (fy <= 0.5f ? 1.0f : 0.0f);
   Color c = mix(night(fx, fy, seed), sky, rise * across);
   if (sunset) {
-    const float halo = std::exp(-std::hypot(fx - 0.5f, (fy - 0.47f) * 1.6f) * 9) * across * (fy <= 0.5f ? 1.0f : 0.0f);
+    const float halo =
+        std::exp(-std::hypot(fx - 0.5f, (fy - 0.47f) * 1.6f) * 9) * across * (fy <= 0.5f ? 1.0f : 0.0f);
     c = mix(c, rgb(0xFFB070), halo * 0.7f);
     const float sun = spot(fx, fy, 0.5f, 0.47f, 0.07f, 0.01f) * across;
     c = mix(c, rgb(0xFFD38A), sun);
@@ -139,5 +142,6 @@ Image skybox(int size) {
 bool make_textures(const std::string& dir, std::string* error) {
   return write_png(dir + "/Plasma1.png", plasma_filaments(256), error) &&
          write_png(dir + "/Plasma2.png", plasma_waves(256), error) &&
-         write_png(dir + "/BlurPart.png", blur_part(64), error) && write_png(dir + "/Skybox.png", skybox(512), error);
+         write_png(dir + "/BlurPart.png", blur_part(64), error) &&
+         write_png(dir + "/Skybox.png", skybox(512), error);
 }
