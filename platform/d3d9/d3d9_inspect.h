@@ -15,7 +15,7 @@ struct D3d9DrawRecord {
   UINT primitiveCount;
   bool indexed;  // a mesh subset
   int subset;    // the mesh subset drawn; -1 for DrawPrimitive
-  D3DMATRIX world;
+  D3DMATRIX world;  // through an effect: the effect's "World" parameter
   D3DMATRIX view;
   D3DMATRIX projection;
   IDirect3DBaseTexture9* texture0;

@@ -43,6 +43,9 @@ struct D3d9TextureState {
 // What an active effect pass puts in place of the fixed-function pipeline.
 struct D3d9ProgramOverride {
   const d3d9::ShaderProgram* program = nullptr;
+  // The effect's "World" matrix as the pass uses it, for the draw recorder.
+  bool hasWorld = false;
+  D3DMATRIX world{};
 };
 
 struct D3d9DeviceState {

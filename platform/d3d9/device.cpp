@@ -449,7 +449,7 @@ void D3d9DeviceState::record(D3DPRIMITIVETYPE type, UINT start, UINT primitives,
   r.startVertex = start;
   r.primitiveCount = primitives;
   r.indexed = indexed;
-  r.world = world;
+  r.world = override.program && override.hasWorld ? override.world : world;
   r.view = view;
   r.projection = projection;
   r.texture0 = textures[0];

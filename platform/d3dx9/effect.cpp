@@ -225,6 +225,14 @@ HRESULT ID3DXEffect::SetTechnique(D3DXHANDLE hTechnique) {
   return D3DERR_INVALIDCALL;
 }
 
+// Lets the device's draw recorder see the world matrix the pass draws with.
+void D3dxEffectState::publish_world() {
+  D3d9ProgramOverride& override = device->state->override;
+  int world = find_parameter("World");
+  override.hasWorld = world >= 0 && parameters[static_cast<size_t>(world)].type == ParameterType::kMatrix;
+  if (override.hasWorld) std::memcpy(&override.world, values[static_cast<size_t>(world)].floats, sizeof(D3DMATRIX));
+}
+
 HRESULT ID3DXEffect::Begin(UINT* pPasses, DWORD Flags) {
   if (state->begun || (Flags & ~static_cast<DWORD>(D3DXFX_DONOTSAVESTATE)) != 0) return D3DERR_INVALIDCALL;
   state->activeTechnique = state->technique;
@@ -243,6 +251,7 @@ HRESULT ID3DXEffect::BeginPass(UINT Pass) {
   state->activePass = static_cast<int>(Pass);
   state->device->state->override.program = &pass.program;
   state->upload_values(pass);
+  state->publish_world();
   for (const d3dx9::EffectRenderState& s : pass.states) state->device->SetRenderState(s.state, s.value);
   for (size_t i = 0; i < state->parameters.size(); ++i)
     if (state->parameters[i].type == ParameterType::kTexture) state->apply_texture(i);
@@ -253,6 +262,7 @@ HRESULT ID3DXEffect::CommitChanges() {
   if (!state->begun || state->activePass < 0) return D3DERR_INVALIDCALL;
   const D3dxEffectTechnique& technique = state->techniques[state->activeTechnique];
   state->upload_values(technique.passes[static_cast<size_t>(state->activePass)]);
+  state->publish_world();
   for (size_t i = 0; i < state->parameters.size(); ++i)
     if (state->values[i].textureDirty && state->parameters[i].type == ParameterType::kTexture) {
       state->device->SetTexture(static_cast<DWORD>(state->parameters[i].stage), state->values[i].texture);

@@ -63,6 +63,7 @@ struct D3dxEffectState {
   void save_device_state();
   void restore_device_state();
   void take_program_off_device();
+  void publish_world();
 };
 
 #endif  // VORNEX_PLATFORM_D3DX9_EFFECT_INTERNAL_H

@@ -14,9 +14,17 @@ const char* g_load_failed_file = nullptr;
 
 namespace {
 
-// The dark frame and the red quad, kept for the life of the program.
+// The dark frame and the red quad, made for the loading and released after it (nothing
+// else draws them).
 IDirect3DVertexBuffer9* g_bar_dark = nullptr;
 IDirect3DVertexBuffer9* g_bar_red = nullptr;
+
+void release_bar_quads() {
+  if (g_bar_dark) g_bar_dark->Release();
+  if (g_bar_red) g_bar_red->Release();
+  g_bar_dark = nullptr;
+  g_bar_red = nullptr;
+}
 
 void draw_loading_frame() {
   g_pd3d_render->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
@@ -27,6 +35,8 @@ void draw_loading_frame() {
   g_pd3d_render->EndScene();
   g_pd3d_render->Present(nullptr, nullptr, nullptr, nullptr);
 }
+
+bool load_every_entry();
 
 bool load_entry(AssetRecord& entry) {
   switch (entry.kind) {
@@ -61,10 +71,21 @@ bool load_entry(AssetRecord& entry) {
 bool load_assets() {
   if (g_assets_loaded) return true;
   g_load_failed_file = nullptr;
-  if (!g_bar_dark) g_bar_dark = make_bar_quad(0x00000000);
-  if (!g_bar_red) g_bar_red = make_bar_quad(0x00FF0000);
-  if (!g_bar_dark || !g_bar_red) return false;
+  g_bar_dark = make_bar_quad(0x00000000);
+  g_bar_red = make_bar_quad(0x00FF0000);
+  if (!g_bar_dark || !g_bar_red) {
+    release_bar_quads();
+    return false;
+  }
+  bool loaded = load_every_entry();
+  release_bar_quads();
+  g_assets_loaded = loaded;
+  return loaded;
+}
 
+namespace {
+
+bool load_every_entry() {
   for (int i = 0; i < g_asset_count; ++i) {
     g_load_progress += 0.985f / g_asset_count;
     draw_loading_frame();  // drawn before the entry loads, so it already counts it
@@ -80,9 +101,10 @@ bool load_assets() {
       DispatchMessageA(&msg);
     }
   }
-  g_assets_loaded = true;
   return true;
 }
+
+}  // namespace
 
 IDirect3DVertexBuffer9* make_bar_quad(D3DCOLOR colour) {
   const FlexVertex Progress_Data[4] = {
