@@ -65,21 +65,23 @@ bool init_device(HWND hwnd) {
     return false;
   }
 
-  g_pd3d_render->SetRenderState(D3DRS_LIGHTING, FALSE);
-  g_pd3d_render->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  g_pd3d_render->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-  g_pd3d_render->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-  g_pd3d_render->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-
-  set_projection();
-
-  D3DXCreateMatrixStack(0, &g_pmatrix_stack);
+  set_up_drawing();
 
   if (D3DXCreateTextureFromFileA(g_pd3d_render, "ground.bmp", &g_ptex_ground) != D3D_OK) {
     std::fprintf(stderr, "VORNEX: start-up failed: cannot load \"ground.bmp\"\n");
     return false;
   }
   return true;
+}
+
+void set_up_drawing() {
+  g_pd3d_render->SetRenderState(D3DRS_LIGHTING, FALSE);
+  g_pd3d_render->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  g_pd3d_render->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+  g_pd3d_render->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+  g_pd3d_render->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+  set_projection();
+  D3DXCreateMatrixStack(0, &g_pmatrix_stack);
 }
 
 void build_projection(D3DXMATRIX* matProj) {

@@ -19,6 +19,10 @@ extern IDirect3DTexture9* g_ptex_ground;
 // already made stays for release_device.
 bool init_device(HWND hwnd);
 
+// The part of init_device after the device exists: the render and sampler states that
+// hold for the whole run, the projection and the matrix stack.
+void set_up_drawing();
+
 // The projection of the whole game: 45 degrees vertically, aspect 1 whatever the
 // window's shape, near 0.1, far 15 (the visibility limit of the world).
 void set_projection();

@@ -40,13 +40,7 @@ class GameDevice : public ::testing::Test {
     ASSERT_EQ(g_pd3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING,
                                    &pp, &g_pd3d_render),
               D3D_OK);
-    g_pd3d_render->SetRenderState(D3DRS_LIGHTING, FALSE);
-    g_pd3d_render->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    g_pd3d_render->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-    g_pd3d_render->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-    g_pd3d_render->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-    set_projection();
-    D3DXCreateMatrixStack(0, &g_pmatrix_stack);
+    set_up_drawing();
   }
 
   void TearDown() override {
