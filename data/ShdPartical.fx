@@ -42,7 +42,7 @@ technique DrayShader
         // A tighter falloff than the texture's own: a bright spark in a thin halo.
         float alpha = glow.a * glow.a;
         vec3 ember = glow.rgb * vec3(1.0, 0.62, 0.32);
-        vec3 colour = mix(ember, vec3(1.0, 0.93, 0.78), smoothstep(0.35, 0.9, alpha));
+        vec3 colour = mix(ember, vec3(1.0, 0.9, 0.7), smoothstep(0.55, 1.0, alpha));
         frag_color = vec4(colour * 1.4, alpha);
       }
     end

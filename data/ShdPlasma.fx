@@ -1,11 +1,13 @@
-// The plasma bolt: a small glowing ball of churning energy.
+// The plasma bolt: a small spiked ball (the bullet mesh) of churning, glowing energy.
 //
-// The two plasma textures flow over the ball's surface in different directions with
-// time (timeOffset is the game's clock in tenths: seconds / 10); their brightness is the
-// energy, coloured by PlasmaColor, with a white-hot core where the surface faces the
-// viewer. The ball is drawn a little larger than its mesh and added onto the scene
-// (additive blending, no depth writes), so it glows, and overlapping bolts and their
-// own back faces add up instead of hiding each other.
+// The two plasma textures flow over the surface in different directions with time
+// (timeOffset is the game's clock divided by 10); the waves of the second, coloured by
+// PlasmaColor, make the body, and the bright filaments of the first and the middle of
+// the ball (where the surface faces the viewer) burn nearly white. The bolt is drawn a
+// little larger than its mesh and added onto the scene (additive blending, no depth
+// writes), so it glows and overlapping bolts add up instead of hiding each other; its
+// back faces are culled (the meshes wind clockwise seen from outside, Direct3D's front)
+// so that each spot of the surface adds its light once.
 
 parameter float4x4 World
 parameter float4x4 View
@@ -21,6 +23,7 @@ technique GlobalShader
     state SrcBlend = SrcAlpha
     state DestBlend = One
     state ZWriteEnable = FALSE
+    state CullMode = CCW
     vertex
       in vec3 in_position;
       in vec3 in_normal;
@@ -59,9 +62,10 @@ technique GlobalShader
 
         // The colour the game asks for carries the body; the waves shimmer through it and
         // the brightest filaments and the middle burn white.
-        vec3 body = PlasmaColor.rgb * (0.3 + 0.7 * luma(waves)) + waves * 0.3;
+        vec3 tint = PlasmaColor.rgb;
+        vec3 body = tint * (0.45 + 1.0 * luma(waves)) + waves * 0.2;
         float heat = smoothstep(0.45, 0.95, filaments) * pulse;
-        vec3 hot = vec3(0.75, 0.88, 1.0) * (heat * 0.7 + core * 0.45);
+        vec3 hot = mix(vec3(1.0), tint, 0.3) * (heat * 0.8 + core * 0.6);
         float alpha = clamp(0.25 + 0.6 * edge + 0.3 * heat, 0.0, 1.0) * PlasmaColor.a;
         frag_color = vec4(body + hot, alpha);
       }

@@ -8,16 +8,19 @@
 // vertex whose normal has any length is a mesh vertex. (The terrain's random colours
 // never reach pure white either; the normal alone settles it.)
 //
-// Ground: a height palette from violet dust in the hollows to pale rose rock on the
-// rises, faceted light from the sunset side (+z) with a teal fill from the other side,
-// grain from the texture's brightness, a faint per-vertex mottle from the vertex colour,
-// and embers glowing in the deepest hollows.
+// Ground: a height palette from dark violet crater floors to pale rose rises, faceted
+// light (each triangle's own normal, from the screen-space slopes of its position) from
+// the sunset side (+z) with a teal fill from the other side, dust patches, grit and
+// pebbles from noise on the ground plane (faded where a pixel would cover several noise
+// cells: the textures have no mip maps), a faint mottle from the vertex colours, and
+// embers glowing in the crater floors along the bright veins of textureImage.
 // Meshes: their skin (the texture the model binds on stage 0 after the pass begins) lit
-// by the same lights, with a rim so that they stand out against the night.
+// by the same lights plus a soft light from the viewer, with a rim against the night.
 // Both fade into the night colour of the sky before the far plane (15 units) cuts them.
 //
-// textureImage feeds stage 0: for the ground it is the plasma texture the game gives it;
-// a model's own SetTexture on stage 0 replaces it for the model's draws.
+// textureImage feeds stage 0: for the ground it is the plasma texture the game gives it
+// (only its brightness is used, for the embers); a model's own SetTexture on stage 0
+// replaces it for the model's draws.
 
 parameter float4x4 World
 parameter float4x4 View
@@ -85,6 +88,7 @@ technique CurveShader
       // covers more than about half a noise cell, so that far ground does not sparkle.
       float grit(vec2 p, float frequency, float footprint) {
         float fade = 1.0 - smoothstep(0.4, 1.0, footprint * frequency);
+        if (fade <= 0.0) return 0.5;
         return mix(0.5, noise(p * frequency), fade);
       }
 
@@ -98,12 +102,14 @@ technique CurveShader
         vec3 facet = cross(dFdx(v_world), dFdy(v_world));
         float footprint = max(length(fwidth(v_world.xz)), 1e-5);
         vec4 texel = texture(textureImage, v_uv);
-        float veins = luma(texture(textureImage, v_uv * 5.0).rgb);
+        float veins = luma(texture(textureImage, v_uv * 7.0).rgb) *
+                      luma(texture(textureImage, v_uv * 3.0 + 0.37).rgb);
 
         // The ground: a cratered plain (the ground lies at y = -height; hollows go down to
         // about -2, rises up to about +0.5).
         vec3 n = normalize(facet);
         if (n.y < 0.0) n = -n;
+        n = normalize(n + vec3(0.0, 0.7, 0.0));  // calms the small facets, keeps the slopes
         float y = v_world.y;
         vec3 albedo = mix(vec3(0.14, 0.10, 0.17), vec3(0.30, 0.24, 0.31), smoothstep(-1.6, -0.5, y));
         albedo = mix(albedo, vec3(0.44, 0.37, 0.40), smoothstep(-0.5, 0.05, y));
@@ -121,8 +127,8 @@ technique CurveShader
         albedo *= 0.85 + 0.3 * luma(v_color.rgb);
         vec3 ground = albedo * light(n);
         // Embers still glowing in the crater floors, along the bright veins of the texture.
-        float crater = 1.0 - smoothstep(-1.55, -0.85, y);
-        ground += kEmber * smoothstep(0.5, 0.85, veins) * crater * 0.6;
+        float crater = 1.0 - smoothstep(-1.7, -1.05, y);
+        ground += kEmber * smoothstep(0.22, 0.5, veins) * crater * 0.5;
 
         // A mesh: its skin, lit by the same lights and a soft light from the viewer so
         // that it reads from every side, with a rim against the dark.
@@ -137,6 +143,6 @@ technique CurveShader
         float alpha = mix(1.0, texel.a, v_mesh);
         // Fade into the night well before the far plane (15) cuts the world off.
         float fog = smoothstep(3.0, 14.5, v_depth);
-        frag_color = vec4(mix(colour, kNight, fog * (2.0 - fog) * 0.97 + fog * 0.03), alpha);
+        frag_color = vec4(mix(colour, kNight, fog * (2.0 - fog)), alpha);
       }
     end
