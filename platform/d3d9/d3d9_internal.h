@@ -63,6 +63,10 @@ struct D3d9DeviceState {
   DWORD renderStates[256] = {};
   static const int kStages = 8;
   DWORD samplerStates[kStages][16] = {};
+  // The sampler states as last sent to OpenGL. Sampler states reach OpenGL only when a
+  // draw needs them: an effect's Begin and End set and restore them around every
+  // object, and sending each change at once made every draw revalidate its samplers.
+  DWORD appliedSamplerStates[kStages][16] = {};
   GLuint samplers[kStages] = {};
   D3DMATRIX world{};
   D3DMATRIX view{};
@@ -97,6 +101,8 @@ struct D3d9DeviceState {
   // Applies every state a draw depends on, binds `vertex_buffer` with the vertex
   // layout `fvf` and `stride`, and reports whether drawing may go ahead.
   bool prepare_draw(GLuint vertex_buffer, DWORD fvf, UINT offset, UINT stride);
+  // Sends the sampler states that changed since the last draw to OpenGL.
+  void apply_sampler_changes();
   void record(D3DPRIMITIVETYPE type, UINT start, UINT primitives, int subset);
   void record_clear(DWORD flags);
 };

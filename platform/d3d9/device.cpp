@@ -1,8 +1,9 @@
 // The device: Direct3D's state is stored as it is set and applied to OpenGL only when a
-// draw needs it, so redundant state changes cost nothing. Without an active effect pass
-// draws go through the fixed-function emulation: lighting off, world x view x
-// projection, colour = texture x diffuse with the texture's alpha, or the diffuse colour
-// and alpha alone when stage 0 has no texture.
+// draw needs it, so redundant state changes cost nothing; sampler states, which OpenGL
+// revalidates whenever they are touched, are sent only when they differ from what it
+// has. Without an active effect pass draws go through the fixed-function emulation:
+// lighting off, world x view x projection, colour = texture x diffuse with the
+// texture's alpha, or the diffuse colour and alpha alone when stage 0 has no texture.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -241,6 +242,7 @@ HRESULT D3d9DeviceState::create(HWND window, const D3DPRESENT_PARAMETERS& params
     apply_sampler(state, stage);
     glBindSampler(static_cast<GLuint>(stage), state->samplers[stage]);
   }
+  std::memcpy(state->appliedSamplerStates, state->samplerStates, sizeof state->samplerStates);
   glViewport(0, 0, state->backBufferWidth, state->backBufferHeight);
 
   auto* device = new IDirect3DDevice9;
@@ -304,9 +306,7 @@ HRESULT IDirect3DDevice9::SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Typ
       Type != D3DSAMP_MINFILTER && Type != D3DSAMP_MIPFILTER)
     return D3DERR_INVALIDCALL;
   if (state->samplerStates[Sampler][Type] == Value) return D3D_OK;
-  state->samplerStates[Sampler][Type] = Value;
-  state->make_current();
-  apply_sampler(state, static_cast<int>(Sampler));
+  state->samplerStates[Sampler][Type] = Value;  // sent to OpenGL by the next draw
   return D3D_OK;
 }
 
@@ -417,6 +417,8 @@ bool D3d9DeviceState::prepare_draw(GLuint vertex_buffer, DWORD layout, UINT offs
       break;
   }
 
+  apply_sampler_changes();
+
   // Textures of every stage on their units.
   for (int stage = 0; stage < kStages; ++stage) {
     glActiveTexture(GL_TEXTURE0 + stage);
@@ -438,6 +440,14 @@ bool D3d9DeviceState::prepare_draw(GLuint vertex_buffer, DWORD layout, UINT offs
   glUniform1i(program->alphaFunc, func);
   glUniform1i(program->alphaRef, static_cast<GLint>(renderStates[D3DRS_ALPHAREF] & 0xFF));
   return true;
+}
+
+void D3d9DeviceState::apply_sampler_changes() {
+  for (int stage = 0; stage < kStages; ++stage) {
+    if (std::memcmp(appliedSamplerStates[stage], samplerStates[stage], sizeof samplerStates[stage]) == 0) continue;
+    apply_sampler(this, stage);
+    std::memcpy(appliedSamplerStates[stage], samplerStates[stage], sizeof samplerStates[stage]);
+  }
 }
 
 void D3d9DeviceState::record(D3DPRIMITIVETYPE type, UINT start, UINT primitives, int subset) {

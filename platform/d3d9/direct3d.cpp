@@ -66,7 +66,7 @@ HRESULT IDirect3D9::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocu
   const D3DPRESENT_PARAMETERS& params = *pPresentationParameters;
   HWND window = params.hDeviceWindow ? params.hDeviceWindow : hFocusWindow;
   // Only windowed devices exist here, and only the depth format the game asks for.
-  if (!window || window->destroyed || !params.Windowed) return D3DERR_INVALIDCALL;
+  if (!win32::is_window(window) || !params.Windowed) return D3DERR_INVALIDCALL;
   if (params.EnableAutoDepthStencil && params.AutoDepthStencilFormat != D3DFMT_D16) return D3DERR_NOTAVAILABLE;
 
   IDirect3DDevice9* device = nullptr;

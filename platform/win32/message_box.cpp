@@ -33,7 +33,7 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
   std::fprintf(stderr, "%s: %s\n", caption, text);
   std::fflush(stderr);
   if (desktop_present()) {
-    SDL_Window* owner = hWnd && !hWnd->destroyed ? hWnd->sdl : nullptr;
+    SDL_Window* owner = win32::is_window(hWnd) ? hWnd->sdl : nullptr;
     SDL_ShowSimpleMessageBox(dialog_flags(uType), caption, text, owner);
   }
   return IDOK;

@@ -196,7 +196,7 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
 }
 
 BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  if (hWnd && hWnd->destroyed) return FALSE;
+  if (hWnd && !win32::is_window(hWnd)) return FALSE;
   win32::queue_message(hWnd, Msg, wParam, lParam);
   return TRUE;
 }
@@ -215,7 +215,7 @@ BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg) {
-  if (!lpMsg || !lpMsg->hwnd || lpMsg->hwnd->destroyed || !lpMsg->hwnd->proc) return 0;
+  if (!lpMsg || !win32::is_window(lpMsg->hwnd) || !lpMsg->hwnd->proc) return 0;
   return lpMsg->hwnd->proc(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
 }
 

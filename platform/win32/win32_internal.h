@@ -25,6 +25,9 @@ namespace win32 {
 bool ensure_video();
 bool video_ready();
 
+// Whether hwnd names a window that exists (not destroyed, not freed).
+bool is_window(HWND hwnd);
+
 // The live window, or null. The program has one window at a time.
 HWND current_window();
 

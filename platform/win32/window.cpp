@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 
 namespace {
@@ -20,6 +21,11 @@ std::map<std::string, WindowClass>& class_table() {
 
 bool g_video_ready = false;
 HWND g_window = nullptr;
+// Every window object still allocated: a handle is checked here before it is used, so a
+// stale handle (its window destroyed and freed) is refused as Windows refuses it.
+std::set<HWND> g_live_windows;
+
+bool is_live(HWND hwnd) { return hwnd && g_live_windows.count(hwnd) != 0; }
 
 // The arrow is the only cursor there is; its handle only has to be non-null and stable.
 HCURSOR arrow_cursor() {
@@ -45,6 +51,8 @@ bool ensure_video() {
 
 bool video_ready() { return g_video_ready; }
 
+bool is_window(HWND hwnd) { return is_live(hwnd) && !hwnd->destroyed; }
+
 HWND current_window() { return g_window; }
 
 void window_retain(HWND hwnd) {
@@ -52,9 +60,10 @@ void window_retain(HWND hwnd) {
 }
 
 void window_release(HWND hwnd) {
-  if (!hwnd || --hwnd->references > 0) return;
+  if (!is_live(hwnd) || --hwnd->references > 0) return;
   if (hwnd->sdl) SDL_DestroyWindow(hwnd->sdl);
   if (g_window == hwnd) g_window = nullptr;
+  g_live_windows.erase(hwnd);
   delete hwnd;
 }
 
@@ -116,6 +125,7 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWOR
   }
 
   HWND hwnd = new HWND__;
+  g_live_windows.insert(hwnd);
   hwnd->sdl = sdl;
   hwnd->proc = it->second.proc;
   hwnd->class_name = lpClassName;
@@ -128,7 +138,7 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWOR
 }
 
 BOOL WINAPI DestroyWindow(HWND hWnd) {
-  if (!hWnd || hWnd->destroyed) return FALSE;
+  if (!is_live(hWnd) || hWnd->destroyed) return FALSE;
   hWnd->destroyed = true;
   if (hWnd->sdl) SDL_HideWindow(hWnd->sdl);
   win32::cursor_on_window_gone(hWnd);
@@ -140,7 +150,7 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
 }
 
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
-  if (!hWnd || hWnd->destroyed || !hWnd->sdl) return FALSE;
+  if (!is_live(hWnd) || hWnd->destroyed || !hWnd->sdl) return FALSE;
   bool was_visible = (SDL_GetWindowFlags(hWnd->sdl) & SDL_WINDOW_SHOWN) != 0;
   if (nCmdShow == SW_HIDE) {
     SDL_HideWindow(hWnd->sdl);
@@ -152,10 +162,10 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
 }
 
 // Nothing is painted through WM_PAINT on this platform; the device presents frames.
-BOOL WINAPI UpdateWindow(HWND hWnd) { return hWnd && !hWnd->destroyed ? TRUE : FALSE; }
+BOOL WINAPI UpdateWindow(HWND hWnd) { return is_live(hWnd) && !hWnd->destroyed ? TRUE : FALSE; }
 
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
-  if (!hWnd || hWnd->destroyed || !lpRect) return FALSE;
+  if (!is_live(hWnd) || hWnd->destroyed || !lpRect) return FALSE;
   int w = 0, h = 0;
   win32::client_size(hWnd, &w, &h);
   *lpRect = RECT{0, 0, w, h};

@@ -3,7 +3,10 @@
 #include "app/main_loop.h"
 #include "app/shell.h"
 #include "recording_screens.h"
+#include "screens/game_over_screen.h"
+#include "screens/story_screen.h"
 #include "screens/title_menu.h"
+#include "world/world.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +32,9 @@ class MainLoopTest : public ::testing::Test {
   void TearDown() override {
     delete g_pmenu;
     g_pmenu = nullptr;
+    delete loop.world;
+    delete loop.story;
+    delete loop.gameOver;
   }
   MainLoop loop;
 };
