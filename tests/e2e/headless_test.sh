@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# The real game off-screen on a virtual clock, played by scripts (vornex_headless):
+# a short game run twice is the same game both times (the same kills, every frame the
+# same to the bit, the same screenshots), and one whole cycle (title menu, story, a
+# 180-second game with kills, game over, title menu, Quit) ends with status 0.
+# usage: headless_test.sh VORNEX_HEADLESS RUN_DIR SCRIPT_DIR SHOT_DIR
+set -u
+driver=$1 rundir=$2 scripts=$3 shots=$4
+rm -rf "$shots"
+mkdir -p "$shots/first" "$shots/second" "$shots/cycle"
+
+fail() {
+  echo "FAIL: $*"
+  exit 1
+}
+
+# Runs a script with its shots and summary in a directory; the driver's status is
+# returned (0 when every expectation in the script held and the program ended well).
+play() {
+  local script=$1 dir=$2
+  shift 2
+  "$driver" --run-dir "$rundir" --shots "$dir" "$@" "$scripts/$script" >"$dir/summary.txt"
+  local status=$?
+  sed -e 's/^/   /' "$dir/summary.txt"
+  return $status
+}
+
+summary_line() { grep "^$1" "$2/summary.txt"; }
+
+echo "-- a short game, twice"
+play short_game.vxs "$shots/first" --digest || fail "the first run of the short game failed"
+play short_game.vxs "$shots/second" --digest || fail "the second run of the short game failed"
+for what in "passes" "kills" "frame digest" "final state"; do
+  first=$(summary_line "$what" "$shots/first")
+  second=$(summary_line "$what" "$shots/second")
+  [ -n "$first" ] || fail "no '$what' in the summary"
+  [ "$first" = "$second" ] || fail "the runs differ: '$first' then '$second'"
+done
+shots_taken=0
+for shot in "$shots/first"/*.png; do
+  [ -e "$shot" ] || continue
+  name=$(basename "$shot")
+  cmp -s "$shot" "$shots/second/$name" || fail "screenshot $name differs between the runs"
+  shots_taken=$((shots_taken + 1))
+done
+[ "$shots_taken" -ge 3 ] || fail "only $shots_taken screenshots were taken"
+cmp -s "$shots/first/short_title.png" "$shots/first/short_play_end.png" && fail "the title menu and the game look the same"
+echo "   $shots_taken screenshots identical"
+
+echo "-- the whole cycle"
+play playthrough.vxs "$shots/cycle" || fail "the whole cycle failed"
+summary_line "final state 4 (quit)" "$shots/cycle" >/dev/null || fail "the program did not quit through the menu"
+summary_line "program status 0" "$shots/cycle" >/dev/null || fail "the program's status was not 0"
+
+echo "headless_test: all passed"

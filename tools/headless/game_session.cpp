@@ -1,0 +1,52 @@
+#include "game_session.h"
+
+#include <SDL.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/shell.h"
+
+namespace {
+char g_module;  // the instance handle only has to be non-null and unique to the program
+HINSTANCE instance() { return reinterpret_cast<HINSTANCE>(&g_module); }
+}  // namespace
+
+void use_headless_drivers() {
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
+  setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+}
+
+bool enter_run_directory(const std::string& dir, std::string* error) {
+  if (chdir(dir.c_str()) == 0) return true;
+  if (error) *error = dir + ": cannot enter the run directory (" + std::strerror(errno) + ")";
+  return false;
+}
+
+std::string absolute_path(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  char* cwd = getcwd(nullptr, 0);
+  std::string base = cwd ? cwd : ".";
+  std::free(cwd);
+  return path.empty() || path == "." ? base : base + "/" + path;
+}
+
+bool start_game(GameSession& session) {
+  session.windowOpen = start_up(instance(), session.loop);
+  return session.windowOpen && !session.loop.quit;
+}
+
+void run_game_pass(GameSession& session) { run_pass(session.loop); }
+
+int finish_game(GameSession& session) {
+  if (session.windowOpen) {
+    release_all();
+    UnregisterClassA("VORNEX", instance());
+  }
+  session.windowOpen = false;
+  SDL_Quit();
+  return session.loop.exitStatus;
+}
