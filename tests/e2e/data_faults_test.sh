@@ -3,28 +3,33 @@
 # copy of the run directory (links to the real files, the one under test replaced):
 #  - an asset of the loading screen, or "ground.bmp": start-up ends by itself with one
 #    "start-up failed" line naming the file and a non-zero status;
-#  - a screen image (Art/*.png): the program starts, its screen shows the image's file
-#    name as a label, and Escape quits with status 0;
+#  - a screen image (Art/*.png): the program starts, the screen that uses the image shows
+#    its file name as a label instead, and Escape quits with status 0;
 #  - an effect (*.fx): the program starts; when a game starts, "Fx Compile Error" names
 #    the file, the game carries on (its heads-up line is drawn), and Escape quits with 0.
 # Never a crash (an exit by signal, a sanitizer report) nor a hang (every wait is bounded).
-# The start-up failures run headless, in parallel and in the background; the rest run one
-# by one in the X server this script runs in (xvfb-run), driven with xdotool, each window
-# at the screen's top-left corner.
-# usage: data_faults_test.sh VORNEX RUN_DIR [SHOT_DIR]
+# The start-up failures run headless, in parallel and in the background. The screen images
+# and effects run one by one in the X server this script runs in (xvfb-run), driven with
+# xdotool, each window at the screen's top-left corner; except GameOver.png, first opened
+# when a game ends three minutes in, whose cases run in the headless driver (the same game
+# on a virtual clock, played by a script).
+# usage: data_faults_test.sh VORNEX VORNEX_HEADLESS RUN_DIR [SHOT_DIR]
 set -u
 exe=$1
-rundir=$(cd "$2" && pwd)
-shots=${3:-}
+headless_exe=$2
+rundir=$(cd "$3" && pwd)
+shots=${4:-}
 work=$(mktemp -d)
 mkdir -p "$work/results" "$work/cases"
 [ -n "$shots" ] && mkdir -p "$shots"
 
 pid=""           # the one program driven with input
 headless_pool="" # the subshell running the headless cases
+keeper=""        # a client that keeps the X server from resetting between programs
 stop_everything() {
   [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
   [ -n "$headless_pool" ] && kill "$headless_pool" 2>/dev/null
+  [ -n "$keeper" ] && kill "$keeper" 2>/dev/null
   rm -rf "$work"
 }
 trap stop_everything EXIT
@@ -36,7 +41,8 @@ fatal_files=(Arms.X BugTank.X BugTurret.X CannonWalker.X HoverTank.X Bullet.X
   CannonWalkerSkin.png HoverTankSkin.png BlurPart.png Skybox.png
   BONES4.wav pew.wav dead.wav ground.bmp)
 title_menu_files=(Art/Title.png Art/Menu1.png Art/Menu3.png Art/Cursor.png)
-other_screen_files=(Art/Story.png Art/GameOver.png)
+story_files=(Art/Story.png)
+game_over_files=(Art/GameOver.png)
 effect_files=(ShdTerrain.fx ShdPlasma.fx ShdPartical.fx)
 
 common_variants=(missing empty half garbage directory)
@@ -59,7 +65,7 @@ variants_of() {
 # later without them fails this test instead of going unchecked.
 check_every_file_listed() {
   local listed file missing=""
-  listed=" ${fatal_files[*]} ${title_menu_files[*]} ${other_screen_files[*]} ${effect_files[*]} "
+  listed=" ${fatal_files[*]} ${title_menu_files[*]} ${story_files[*]} ${game_over_files[*]} ${effect_files[*]} "
   while IFS= read -r file; do
     [[ "$listed" == *" $file "* ]] || missing="$missing $file"
   done < <(cd "$rundir" && find . -type f ! -name '*.md' | sed -e 's|^\./||' | sort)
@@ -190,10 +196,72 @@ run_fatal_case() {
   verdict "$name" "$problem" "start-up failed naming the file, status $status"
 }
 
-run_fatal_cases() {
+# ---- the game-over image, in the headless driver ----------------------------------------
+
+# Into a game and through its three minutes to the game-over screen, a shot of it, then
+# Escape. One virtual second a pass (the driver's --frame-ms), so each step gets passes of
+# its own.
+write_game_over_script() {
+  cat >"$work/game_over.vxs" <<'SCRIPT'
+at 2000 expect state 0
+after 0 mouse 30 40
+after 2000 button down
+after 2000 button up
+after 2000 expect state 6
+after 0 button down
+after 2000 button up
+after 2000 expect state 2
+after 182000 expect state 8
+after 2000 shot game_over.png
+after 0 key down Escape
+after 2000 key up Escape
+after 2000 expect quit
+SCRIPT
+}
+
+# GameOver.png damaged: the game-over screen shows its label, and Escape quits.
+run_game_over_case() {
+  local variant=$1 name dir status problem="" n before
+  name=headless.$(case_name Art/GameOver.png "$variant")
+  dir="$work/cases/$name"
+  if ! make_case "$name" Art/GameOver.png "$variant"; then
+    verdict "$name" "cannot make the case" ""
+    return
+  fi
+  (cd "$dir" && exec env SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout -k 5 120 "$headless_exe" \
+    --run-dir . --shots "$dir" --frame-ms 1000 "$work/game_over.vxs") >"$dir.out" 2>"$dir.err"
+  status=$?
+  problem=$(status_problem "$status")
+  if [ -z "$problem" ]; then
+    if [ "$status" != 0 ]; then
+      problem="the driver's script did not play through (status $status): $(grep -a 'vornex_headless:' "$dir.err" | head -n 1)"
+    elif ! no_fatal_output "$dir.err"; then
+      problem="fatal output on standard error"
+    elif [ ! -f "$dir/game_over.png" ]; then
+      problem="no shot of the game-over screen"
+    else
+      # The usual game-over picture (as the window shows it) beside the shot.
+      convert "$rundir/Art/GameOver.png" -crop 390x390+5+5 +repage -resize '400x400!' "$dir.usual.png"
+      n=$(count_pixels "$dir/game_over.png" 160x22+0+0 "$label_colour")
+      before=$(count_pixels "$dir.usual.png" 160x22+0+0 "$label_colour")
+      [ "$n" -ge $((before + 40)) ] ||
+        problem="no \"Art\\GameOver.png\" label on the game-over screen ($n label pixels)"
+      [ -n "$shots" ] && cp "$dir/game_over.png" "$shots/data_faults_$name.png"
+    fi
+  fi
+  rm -f "$dir.usual.png"
+  verdict "$name" "$problem" "label shown on the game-over screen, Escape quits with 0"
+}
+
+run_headless_cases() {
   local parallel file variant
   parallel=$(($(nproc) * 2))
   [ "$parallel" -gt 8 ] && parallel=8
+  write_game_over_script
+  for variant in $(variants_of Art/GameOver.png); do
+    while [ "$(jobs -rp | wc -l)" -ge "$parallel" ]; do wait -n; done
+    run_game_over_case "$variant" &
+  done
   for file in "${fatal_files[@]}"; do
     for variant in $(variants_of "$file"); do
       while [ "$(jobs -rp | wc -l)" -ge "$parallel" ]; do wait -n; done
@@ -245,27 +313,36 @@ shows_label() {
 # The title menu as it always looks (the program's own cursor still where it starts).
 shows_usual_title_menu() { less_than "$(distance "$1" "$work/title_menu.png")" 0.03; }
 
-# Starts the program in `dir` (its process in `pid`) and waits up to 20 s for its window
-# (in `wid`); sets `problem` when none appears.
+# Starts the program in `dir` (its process in `pid`) and waits for its window (in `wid`);
+# sets `problem` when none appears. The window is made before any data file is read, so a
+# program without one after ten seconds (it could not open the display and went on
+# off-screen) is started once more.
 start_program() {
-  local dir=$1 status
-  (cd "$dir" && exec env SDL_AUDIODRIVER=dummy "$exe") >"$dir.out" 2>"$dir.err" &
-  pid=$!
-  wid=""
-  for _ in $(seq 200); do
-    wid=$(xdotool search --all --pid "$pid" --name '^VORNEX $' 2>/dev/null | head -n 1)
-    [ -n "$wid" ] && return
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid"
-      status=$?
-      pid=""
-      problem="it ended before its window appeared (status $status)"
-      return
-    fi
-    sleep 0.1
+  local dir=$1 attempt status
+  for attempt in 1 2; do
+    # The pointer away from the window, where a fresh server has it: the program's own
+    # cursor then starts where it should.
+    xdotool mousemove 512 384
+    (cd "$dir" && exec env SDL_AUDIODRIVER=dummy "$exe") >"$dir.out" 2>"$dir.err" &
+    pid=$!
+    for _ in $(seq 100); do
+      wid=$(xdotool search --all --pid "$pid" --name '^VORNEX $' 2>/dev/null | head -n 1)
+      [ -n "$wid" ] && return
+      if ! kill -0 "$pid" 2>/dev/null; then
+        wait "$pid"
+        status=$?
+        pid=""
+        problem="it ended before its window appeared (status $status)"
+        return
+      fi
+      sleep 0.1
+    done
+    kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    pid=""
+    echo "   (no window within 10 s in $(basename "$dir"), attempt $attempt)"
   done
-  problem="no window of its own within 20 s (windows named VORNEX, with their processes:$(
-    for w in $(xdotool search --name VORNEX 2>/dev/null); do echo -n " $w:$(xdotool getwindowpid "$w" 2>&1)"; done))"
+  problem="no window within 10 s, twice"
 }
 
 # Escape (to its window, focused) must end program `p` with status 0 within ten seconds;
@@ -319,8 +396,7 @@ run_intact() {
   fi
 }
 
-# A title-menu image damaged: the title menu shows its label (GameOver.png, first opened
-# when a game ends: the title menu as usual), and Escape quits with status 0.
+# A title-menu image damaged: the title menu shows its label, and Escape quits with 0.
 run_title_case() {
   local file=$1 variant=$2 name picture
   name=x11.$(case_name "$file" "$variant")
@@ -329,19 +405,11 @@ run_title_case() {
   make_case "$name" "$file" "$variant" || { verdict "$name" "cannot make the case" ""; return; }
   start_program "$work/cases/$name"
   if [ -z "$problem" ]; then
-    if [ "$file" = Art/GameOver.png ]; then
-      problem="the title menu did not show as usual"
-    else
-      problem="no \"${file//\//\\}\" label on the title menu"
-    fi
+    problem="no \"${file//\//\\}\" label on the title menu"
     for _ in $(seq 50); do
       sleep 0.2
       shot "$picture"
-      if [ "$file" = Art/GameOver.png ]; then
-        shows_usual_title_menu "$picture" && problem=""
-      else
-        shows_label "$picture" "$work/title_menu.png" "$file" && problem=""
-      fi
+      shows_label "$picture" "$work/title_menu.png" "$file" && problem=""
       [ -z "$problem" ] && break
       kill -0 "$pid" 2>/dev/null || { problem="it ended by itself"; break; }
     done
@@ -480,9 +548,14 @@ check_every_file_listed
 
 phase() { echo "-- at ${SECONDS} s: $*"; }
 
-phase "headless, in the background: start-up failures"
-(run_fatal_cases) &
+phase "headless, in the background: start-up failures and the game-over image"
+(run_headless_cases) &
 headless_pool=$!
+
+# An X server resets when its last client leaves; this one stays connected throughout, so
+# that a program starting between two others always finds the server ready.
+xdotool search --sync --name '^data_faults_test: no window has this name$' >/dev/null 2>&1 &
+keeper=$!
 
 phase "in the X server: the intact title menu"
 run_intact
@@ -491,8 +564,6 @@ phase "in the X server: title-menu images"
 for file in "${title_menu_files[@]}"; do
   for variant in $(variants_of "$file"); do run_title_case "$file" "$variant"; done
 done
-# GameOver.png is first opened when a game ends; until then the title menu is as usual.
-run_title_case Art/GameOver.png garbage
 
 phase "in the X server: the story image"
 for variant in $(variants_of Art/Story.png); do run_story_case "$variant"; done
