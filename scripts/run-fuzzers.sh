@@ -4,7 +4,7 @@
 #
 #   scripts/run-fuzzers.sh [seconds per target, default 20] [build dir, default build-fuzz]
 #
-# For each target (xfile, image):
+# For each target (xfile, image, wav, effect):
 #   1. replays every input kept in tests/fuzz/regressions/<target>/ (crashes found and fixed);
 #   2. fuzzes for the given time from the seeds in tests/fuzz/corpus/<target>/; inputs it finds
 #      interesting go to <build dir>/corpus/<target>/, never into the source tree.
@@ -28,7 +28,7 @@ build=$(cd "$build" && pwd)
 
 export UBSAN_OPTIONS=print_stacktrace=1
 status=0
-for target in xfile image; do
+for target in xfile image wav effect; do
   fuzzer=$build/${target}_fuzzer
   seeds=$root/tests/fuzz/corpus/$target
   regressions=$root/tests/fuzz/regressions/$target

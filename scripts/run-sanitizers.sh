@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the unit tests with the address (and leak) and undefined-behaviour sanitizers in
-# their own build directory, runs each test program once, then runs the leak check of
-# many games in a row on its own.
+# Builds the unit tests and the headless driver with the address (and leak) and
+# undefined-behaviour sanitizers in their own build directory, runs each test program
+# once, the leak check of many worlds in a row on its own, then one whole scripted game
+# cycle through the headless driver (title menu, story, a three-minute game, game over,
+# title menu, Quit).
 #
 #   scripts/run-sanitizers.sh [build dir, default build-sanitize]
 #
@@ -29,7 +31,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 programs=(platform_tests shell_tests game_tests data_tests)
-cmake --build "$build" --target "${programs[@]}"
+cmake --build "$build" --target "${programs[@]}" vornex_headless
 build=$(cd "$build" && pwd)
 
 compiler=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")
@@ -61,5 +63,9 @@ done
 # Fifty games built, updated and discarded on a real device with the game's assets and
 # effects: LeakSanitizer must find nothing left of them.
 run fifty_worlds "$build/tests/game_tests" --gtest_filter=WorldOnDevice.FiftyGamesInARowGiveBackEverything
+
+# The real game through its own main loop, screens and shutdown, played by a script.
+run headless_playthrough "$build/vornex_headless" --run-dir "$build/run" --shots "$logs" \
+  "$root/tools/headless/scripts/playthrough.vxs"
 
 exit $status

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <sstream>
 #include <strings.h>
 
@@ -77,6 +78,33 @@ std::string value_names(const NamedValue (&table)[N]) {
   return names;
 }
 
+// Longest piece of a file's text an error message repeats.
+const size_t kQuotedBytes = 48;
+
+// The file's text as an error message shows it: between single quotes, printable ASCII as
+// it is (a backslash doubled), any other byte as \xNN, and cut short after kQuotedBytes
+// bytes. A damaged or binary file thus cannot put control characters, NULs or a whole line
+// of garbage into the text that reaches the console or a message box.
+std::string quoted(const std::string& text) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out = "'";
+  const size_t shown = text.size() < kQuotedBytes ? text.size() : kQuotedBytes;
+  for (size_t i = 0; i < shown; ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '\\') {
+      out += "\\\\";
+    } else if (c >= 0x20 && c <= 0x7E) {
+      out += static_cast<char>(c);
+    } else {
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 0xF];
+    }
+  }
+  if (shown < text.size()) out += "...";
+  return out + "'";
+}
+
 std::string trim(const std::string& s) {
   size_t begin = s.find_first_not_of(" \t\r");
   if (begin == std::string::npos) return "";
@@ -118,12 +146,16 @@ bool parse_float(const std::string& s, float* out) {
   return true;
 }
 
-// Decimal or 0x hexadecimal; `low`..`high` is the accepted range.
+// Decimal or 0x hexadecimal; `low`..`high` is the accepted range. A leading 0 is still
+// decimal ("010" is ten), not octal as strtoll's automatic base would read it.
 bool parse_integer(const std::string& s, long long low, long long high, long long* out) {
   if (s.empty()) return false;
+  const size_t digits = s[0] == '-' || s[0] == '+' ? 1 : 0;
+  const bool hex =
+      s.size() > digits + 1 && s[digits] == '0' && (s[digits + 1] == 'x' || s[digits + 1] == 'X');
   char* end = nullptr;
   errno = 0;
-  long long value = std::strtoll(s.c_str(), &end, 0);
+  long long value = std::strtoll(s.c_str(), &end, hex ? 16 : 10);
   if (*end != '\0' || errno == ERANGE || value < low || value > high) return false;
   *out = value;
   return true;
@@ -161,7 +193,7 @@ class Reader {
     else if (keyword == "end")
       fail("'end' without a 'vertex' or 'pixel' block to close");
     else
-      fail("unknown keyword '" + keyword + "'");
+      fail("unknown keyword " + quoted(keyword));
   }
 
   void finish() {
@@ -203,14 +235,18 @@ class Reader {
     else if (type == "color")
       p.type = ParameterType::kColor;
     else
-      return fail("unknown parameter type '" + type + "' (float4x4, texture, float, int or color)");
+      return fail("unknown parameter type " + quoted(type) + " (float4x4, texture, float, int or color)");
     if (!is_identifier(p.name) || p.name.compare(0, 3, "gl_") == 0 || p.name.compare(0, 3, "vx_") == 0)
-      return fail("'" + p.name + "' cannot name a parameter");
-    for (const EffectParameter& other : out_->parameters)
-      if (other.name == p.name)
-        return fail("parameter '" + p.name + "' is already declared on line " + std::to_string(other.line));
+      return fail(quoted(p.name) + " cannot name a parameter");
+    const auto declared = parameterLines_.find(p.name);
+    if (declared != parameterLines_.end())
+      return fail("parameter " + quoted(p.name) + " is already declared on line " +
+                  std::to_string(declared->second));
     bool ok = p.type == ParameterType::kTexture ? texture_options(w, &p) : initial_value(w, &p);
-    if (ok) out_->parameters.push_back(p);
+    if (!ok) return;
+    if (p.type == ParameterType::kTexture) stageTextures_[p.stage] = p.name;
+    parameterLines_[p.name] = p.line;
+    out_->parameters.push_back(p);
   }
 
   bool initial_value(const std::vector<std::string>& w, EffectParameter* p) {
@@ -220,15 +256,15 @@ class Reader {
     long long n = 0;
     switch (p->type) {
       case ParameterType::kFloat:
-        if (!parse_float(w[4], &p->initialFloat)) return rejected("'" + w[4] + "' is not a float");
+        if (!parse_float(w[4], &p->initialFloat)) return rejected(quoted(w[4]) + " is not a float");
         return true;
       case ParameterType::kInt:
-        if (!parse_integer(w[4], INT32_MIN, INT32_MAX, &n)) return rejected("'" + w[4] + "' is not an int");
+        if (!parse_integer(w[4], INT32_MIN, INT32_MAX, &n)) return rejected(quoted(w[4]) + " is not an int");
         p->initialInt = static_cast<int>(n);
         return true;
       default:
         if (!parse_integer(w[4], 0, 0xFFFFFFFFLL, &n))
-          return rejected("'" + w[4] + "' is not a colour (0xAARRGGBB)");
+          return rejected(quoted(w[4]) + " is not a colour (0xAARRGGBB)");
         p->initialColor = static_cast<DWORD>(n);
         return true;
     }
@@ -236,7 +272,7 @@ class Reader {
 
   bool texture_options(const std::vector<std::string>& w, EffectParameter* p) {
     for (size_t i = 3; i < w.size(); i += 2) {
-      if (i + 1 >= w.size()) return rejected("'" + w[i] + "' needs a value");
+      if (i + 1 >= w.size()) return rejected(quoted(w[i]) + " needs a value");
       const std::string& option = w[i];
       const std::string& value = w[i + 1];
       long long n = 0;
@@ -246,29 +282,32 @@ class Reader {
         p->stage = static_cast<int>(n);
       } else if (option == "filter") {
         if (!find_value(kFilters, value, &p->filter))
-          return rejected("unknown filter '" + value + "' (" + value_names(kFilters) + ")");
+          return rejected("unknown filter " + quoted(value) + " (" + value_names(kFilters) + ")");
       } else if (option == "address") {
         if (!find_value(kAddresses, value, &p->address))
-          return rejected("unknown address mode '" + value + "' (" + value_names(kAddresses) + ")");
+          return rejected("unknown address mode " + quoted(value) + " (" + value_names(kAddresses) + ")");
       } else {
-        return rejected("unknown texture option '" + option + "' (stage, filter or address)");
+        return rejected("unknown texture option " + quoted(option) + " (stage, filter or address)");
       }
     }
-    if (p->stage < 0) return rejected("texture '" + p->name + "' needs 'stage <n>'");
-    for (const EffectParameter& other : out_->parameters)
-      if (other.type == ParameterType::kTexture && other.stage == p->stage)
-        return rejected("stage " + std::to_string(p->stage) + " already takes texture '" + other.name + "'");
+    if (p->stage < 0) return rejected("texture " + quoted(p->name) + " needs 'stage <n>'");
+    const std::string& taken = stageTextures_[p->stage];
+    if (!taken.empty())
+      return rejected("stage " + std::to_string(p->stage) + " already takes texture " + quoted(taken));
     return true;
   }
 
   void technique(const std::vector<std::string>& w) {
     close_technique();
     if (w.size() != 2 || !is_identifier(w[1])) return fail("expected 'technique <name>'");
-    for (const EffectTechnique& other : out_->techniques)
-      if (other.name == w[1])
-        return fail("technique '" + w[1] + "' is already defined on line " + std::to_string(other.line));
+    const auto defined = techniqueLines_.find(w[1]);
+    if (defined != techniqueLines_.end())
+      return fail("technique " + quoted(w[1]) + " is already defined on line " +
+                  std::to_string(defined->second));
+    techniqueLines_[w[1]] = line_;
     out_->techniques.push_back(EffectTechnique{w[1], line_, {}});
     technique_ = &out_->techniques.back();
+    passLines_.clear();
   }
 
   void pass(const std::vector<std::string>& w) {
@@ -276,9 +315,13 @@ class Reader {
     if (!technique_) return fail("'pass' outside a technique");
     if (w.size() > 2 || (w.size() == 2 && !is_identifier(w[1]))) return fail("expected 'pass [<name>]'");
     std::string name = w.size() == 2 ? w[1] : "";
-    for (const EffectPass& other : technique_->passes)
-      if (!name.empty() && other.name == name)
-        return fail("pass '" + name + "' is already defined on line " + std::to_string(other.line));
+    if (!name.empty()) {
+      const auto defined = passLines_.find(name);
+      if (defined != passLines_.end())
+        return fail("pass " + quoted(name) + " is already defined on line " +
+                    std::to_string(defined->second));
+      passLines_[name] = line_;
+    }
     EffectPass p;
     p.name = name;
     p.line = line_;
@@ -295,7 +338,7 @@ class Reader {
     if (!named) {
       std::string names;
       for (const NamedState& s : kStates) names += std::string(names.empty() ? "" : ", ") + s.name;
-      return fail("unknown render state '" + w[1] + "' (" + names + ")");
+      return fail("unknown render state " + quoted(w[1]) + " (" + names + ")");
     }
     DWORD value = 0;
     bool ok = false;
@@ -324,7 +367,7 @@ class Reader {
         expected = "0 to 255";
         break;
     }
-    if (!ok) return fail("'" + w[3] + "' is not a value of " + named->name + " (" + expected + ")");
+    if (!ok) return fail(quoted(w[3]) + " is not a value of " + named->name + " (" + expected + ")");
     for (EffectRenderState& earlier : pass_->states)
       if (earlier.state == named->state) {
         earlier.value = value;  // the last setting wins
@@ -355,7 +398,7 @@ class Reader {
     if (!pass_) return;
     int saved = line_;
     line_ = pass_->line;
-    std::string name = pass_->name.empty() ? "the pass" : "pass '" + pass_->name + "'";
+    std::string name = pass_->name.empty() ? "the pass" : "pass " + quoted(pass_->name);
     if (pass_->vertex.firstLine == 0) fail(name + " has no vertex shader");
     if (pass_->pixel.firstLine == 0) fail(name + " has no pixel shader");
     line_ = saved;
@@ -368,7 +411,7 @@ class Reader {
     if (technique_->passes.empty()) {
       int saved = line_;
       line_ = technique_->line;
-      fail("technique '" + technique_->name + "' has no pass");
+      fail("technique " + quoted(technique_->name) + " has no pass");
       line_ = saved;
     }
     technique_ = nullptr;
@@ -378,7 +421,13 @@ class Reader {
   EffectSource* out_;
   std::string* errors_;
   int line_ = 0;
-  EffectTechnique* technique_ = nullptr;  // points into out_->techniques, only while no other is added
+  // The line each name was first given on: a repeated name is found without going through
+  // every earlier one, so reading a file stays linear in its size.
+  std::map<std::string, int> parameterLines_;
+  std::map<std::string, int> techniqueLines_;
+  std::map<std::string, int> passLines_;       // of the current technique
+  std::string stageTextures_[kSamplerStages];  // the texture parameter each stage feeds, or ""
+  EffectTechnique* technique_ = nullptr;       // points into out_->techniques, only while no other is added
   EffectPass* pass_ = nullptr;
   EffectShaderText* block_ = nullptr;
   std::string blockKind_;  // "vertex" or "pixel"

@@ -33,6 +33,26 @@ HCURSOR arrow_cursor() {
   return reinterpret_cast<HCURSOR>(&arrow);
 }
 
+// SDL's drivers that show nothing on a screen.
+bool is_invisible_driver(const char* driver) {
+  return SDL_strcasecmp(driver, "offscreen") == 0 || SDL_strcasecmp(driver, "dummy") == 0;
+}
+
+// Whether SDL_VIDEODRIVER (environment or hint; a comma-separated list) names the driver.
+bool driver_was_requested(const char* driver) {
+  const char* requested = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+  if (!requested) return false;
+  const std::string list = requested;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(',', start);
+    if (end == std::string::npos) end = list.size();
+    if (SDL_strcasecmp(list.substr(start, end - start).c_str(), driver) == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
 }  // namespace
 
 namespace win32 {
@@ -43,6 +63,14 @@ bool ensure_video() {
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     std::fprintf(stderr, "VORNEX: no display to open a window on: %s\n", SDL_GetError());
+    return false;
+  }
+  // Without a display SDL falls back on its offscreen driver, and the game would run where
+  // nobody can see it. The invisible drivers are for tests and tools, which ask for them.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver && is_invisible_driver(driver) && !driver_was_requested(driver)) {
+    std::fprintf(stderr, "VORNEX: no display to open a window on: no X11 or Wayland display found\n");
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     return false;
   }
   g_video_ready = true;

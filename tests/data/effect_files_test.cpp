@@ -174,15 +174,6 @@ class EffectFiles : public D3d9Device {
     draw(make_buffer(v), static_cast<UINT>(v.size() / 3), D3DPT_TRIANGLELIST);
   }
 
-  std::vector<DWORD> read() {
-    int w = 0, h = 0;
-    std::vector<DWORD> pixels;
-    EXPECT_TRUE(d3d9_read_back_buffer(device, &w, &h, &pixels));
-    EXPECT_EQ(w, kSize);
-    EXPECT_EQ(h, kSize);
-    return pixels;
-  }
-
   // The pixel (column, row) where a world point lands.
   void project(const D3DXVECTOR3& point, int* column, int* row) {
     D3DXMATRIX viewProjection;
@@ -250,7 +241,7 @@ TEST_F(EffectFiles, TerrainCoversTheGroundBelowTheHorizonAndLeavesTheSky) {
   draw_ground(-6, 6, -1.9f, 13, 0);
   end(effect);
   device->EndScene();
-  std::vector<DWORD> pixels = read();
+  std::vector<DWORD> pixels = back_buffer();
   for (int row = kSize / 2 + 4; row < kSize; row += 3)
     for (int column = 8; column < kSize - 8; column += 3) {
       const Rgb c = channels(at(pixels, column, row));
@@ -284,7 +275,7 @@ TEST_F(EffectFiles, TerrainShowsAModelInItsSkinAndTheGroundInItsOwnColours) {
   draw_mesh_vertices({a, b, c, b, c, d});
   end(effect);
   device->EndScene();
-  std::vector<DWORD> pixels = read();
+  std::vector<DWORD> pixels = back_buffer();
   int column = 0, row = 0;
   project(D3DXVECTOR3(-0.65f, 0, 0), &column, &row);
   const Rgb model = channels(at(pixels, column, row));
@@ -315,7 +306,7 @@ TEST_F(EffectFiles, TerrainAndModelsFadeIntoTheNightBeforeTheFarPlane) {
     draw(quad(0, -h, h, h, depth, 0xFF8040C0), 2);
     end(effect);
     device->EndScene();
-    std::vector<DWORD> pixels = read();
+    std::vector<DWORD> pixels = back_buffer();
     const DWORD model = at(pixels, kSize / 4, kSize / 2), ground = at(pixels, 3 * kSize / 4, kSize / 2);
     if (depth > 10) {
       for (DWORD p : {model, ground}) {
@@ -363,7 +354,7 @@ TEST_F(EffectFiles, ParticleIsARoundWarmSpriteFacingTheCameraAtItsPosition) {
     draw(quad_at_origin);
     end(effect);
     device->EndScene();
-    std::vector<DWORD> pixels = read();
+    std::vector<DWORD> pixels = back_buffer();
     int column = 0, row = 0;
     project(where, &column, &row);
     ASSERT_TRUE(column >= 8 && column < kSize - 8 && row >= 8 && row < kSize - 8);
@@ -411,7 +402,7 @@ class PlasmaBolt : public EffectFiles {
     bullet->DrawSubset(0);
     end(effect);
     device->EndScene();
-    return read();
+    return back_buffer();
   }
 
   // Sums of the channels over the bolt's middle.

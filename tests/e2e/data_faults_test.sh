@@ -15,6 +15,7 @@
 # on a virtual clock, played by a script).
 # usage: data_faults_test.sh VORNEX VORNEX_HEADLESS RUN_DIR [SHOT_DIR]
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 exe=$1
 headless_exe=$2
 rundir=$(cd "$3" && pwd)
@@ -23,9 +24,10 @@ work=$(mktemp -d)
 mkdir -p "$work/results" "$work/cases"
 [ -n "$shots" ] && mkdir -p "$shots"
 
-pid=""           # the one program driven with input
 headless_pool="" # the subshell running the headless cases
 keeper=""        # a client that keeps the X server from resetting between programs
+# Everything this script started, stopped when it ends, however it ends ($pid, from
+# lib.sh, is the one program driven with input).
 stop_everything() {
   [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
   [ -n "$headless_pool" ] && kill "$headless_pool" 2>/dev/null
@@ -69,10 +71,7 @@ check_every_file_listed() {
   while IFS= read -r file; do
     [[ "$listed" == *" $file "* ]] || missing="$missing $file"
   done < <(cd "$rundir" && find . -type f ! -name '*.md' | sed -e 's|^\./||' | sort)
-  if [ -n "$missing" ]; then
-    echo "FAIL: data files without fault cases:$missing"
-    exit 1
-  fi
+  [ -z "$missing" ] || fail "data files without fault cases:$missing"
 }
 
 # Bytes that mean nothing, the same on every run: a small linear congruential generator
@@ -159,6 +158,18 @@ verdict() {
   fi
 }
 
+# make_case for case `name`; when the case cannot be made, that is its verdict and this
+# returns 1.
+prepare_case() {
+  make_case "$@" || { verdict "$1" "cannot make the case" ""; return 1; }
+}
+
+# A copy of case `name`'s picture in SHOT_DIR, when one was given.
+keep_shot() {
+  local picture=$1 name=$2
+  [ -z "$shots" ] || cp "$picture" "$shots/data_faults_$name.png"
+}
+
 # An exit status that means a crash, a hang or a program that could not be run.
 status_problem() {
   case "$1" in
@@ -175,10 +186,7 @@ run_fatal_case() {
   local file=$1 variant=$2 name dir status problem=""
   name=$(case_name "$file" "$variant")
   dir="$work/cases/$name"
-  if ! make_case "$name" "$file" "$variant"; then
-    verdict "$name" "cannot make the case" ""
-    return
-  fi
+  prepare_case "$name" "$file" "$variant" || return
   (cd "$dir" && exec env SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout -k 5 30 "$exe") \
     >"$dir.out" 2>"$dir.err"
   status=$?
@@ -224,10 +232,7 @@ run_game_over_case() {
   local variant=$1 name dir status problem="" n before
   name=headless.$(case_name Art/GameOver.png "$variant")
   dir="$work/cases/$name"
-  if ! make_case "$name" Art/GameOver.png "$variant"; then
-    verdict "$name" "cannot make the case" ""
-    return
-  fi
+  prepare_case "$name" Art/GameOver.png "$variant" || return
   (cd "$dir" && exec env SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout -k 5 120 "$headless_exe" \
     --run-dir . --shots "$dir" --frame-ms 1000 "$work/game_over.vxs") >"$dir.out" 2>"$dir.err"
   status=$?
@@ -241,12 +246,12 @@ run_game_over_case() {
       problem="no shot of the game-over screen"
     else
       # The usual game-over picture (as the window shows it) beside the shot.
-      convert "$rundir/Art/GameOver.png" -crop 390x390+5+5 +repage -resize '400x400!' "$dir.usual.png"
+      as_window_shows "$rundir/Art/GameOver.png" "$dir.usual.png"
       n=$(count_pixels "$dir/game_over.png" 160x22+0+0 "$label_colour")
       before=$(count_pixels "$dir.usual.png" 160x22+0+0 "$label_colour")
       [ "$n" -ge $((before + 40)) ] ||
         problem="no \"Art\\GameOver.png\" label on the game-over screen ($n label pixels)"
-      [ -n "$shots" ] && cp "$dir/game_over.png" "$shots/data_faults_$name.png"
+      keep_shot "$dir/game_over.png" "$name"
     fi
   fi
   rm -f "$dir.usual.png"
@@ -273,22 +278,8 @@ run_headless_cases() {
 
 # ---- the program in the X server --------------------------------------------------------
 
-less_than() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
-
-# How many pixels of a region of a picture pass an -fx test on r, g and b.
-count_pixels() {
-  convert "$1" -crop "$2" +repage -fx "$3 ? 1 : 0" -format '%[fx:round(mean * w * h)]' info:
-}
-
-# ImageMagick's normalised RMSE between two pictures (0 = the same).
-distance() { compare -metric RMSE "$1" "$2" null: 2>&1 | sed -e 's/.*(\(.*\))/\1/'; }
-
-# The program's window (at the screen's top-left corner), as a 400 x 400 picture.
-shot() { import -window root -crop 400x400+0+0 +repage "$1"; }
-
 # The label colour (0, 128, 128) where a glyph covers the pixel fully.
 label_colour='r < 0.08 && abs(g - 0.5) < 0.06 && abs(b - 0.5) < 0.06'
-solid_white='r > 0.9 && g > 0.9 && b > 0.9'
 
 # Where a screen image's label is drawn: the top of its widget's rectangle.
 label_region() {
@@ -351,16 +342,11 @@ quit_with_escape() {
   local p=$1 w=$2 status
   xdotool windowfocus --sync "$w" 2>/dev/null || { problem="cannot focus its window"; return; }
   xdotool key Escape
-  for _ in $(seq 100); do
-    if ! kill -0 "$p" 2>/dev/null; then
-      wait "$p"
-      status=$?
-      [ "$status" = 0 ] || problem="Escape ended it with status $status"
-      return
-    fi
-    sleep 0.1
-  done
-  problem="Escape did not end it within 10 s"
+  if wait_for_end "$p"; then
+    [ "$status" = 0 ] || problem="Escape ended it with status $status"
+  else
+    problem="Escape did not end it within 10 s"
+  fi
 }
 
 no_fatal_output() { ! grep -aEq "$crash_markers|start-up failed|Fx Compile Error" "$1"; }
@@ -372,14 +358,13 @@ run_intact() {
   start_program "$dir"
   if [ -z "$problem" ]; then
     problem="the title menu did not show"
-    # Title.png slightly overfills the window, which shows its central 390 x 390.
-    convert "$rundir/Art/Title.png" -crop 390x390+5+5 +repage -resize '400x400!' "$work/title_ref.png"
+    as_window_shows "$rundir/Art/Title.png" "$work/title_ref.png"
     for _ in $(seq 50); do
       sleep 0.2
-      shot "$work/title_menu.png"
+      window_shot "$work/title_menu.png"
       if less_than "$(distance "$work/title_menu.png" "$work/title_ref.png")" 0.16; then
         sleep 0.3
-        shot "$work/title_menu.png"
+        window_shot "$work/title_menu.png"
         problem=""
         break
       fi
@@ -402,18 +387,18 @@ run_title_case() {
   name=x11.$(case_name "$file" "$variant")
   picture="$work/$name.png"
   problem=""
-  make_case "$name" "$file" "$variant" || { verdict "$name" "cannot make the case" ""; return; }
+  prepare_case "$name" "$file" "$variant" || return
   start_program "$work/cases/$name"
   if [ -z "$problem" ]; then
     problem="no \"${file//\//\\}\" label on the title menu"
     for _ in $(seq 50); do
       sleep 0.2
-      shot "$picture"
+      window_shot "$picture"
       shows_label "$picture" "$work/title_menu.png" "$file" && problem=""
       [ -z "$problem" ] && break
       kill -0 "$pid" 2>/dev/null || { problem="it ended by itself"; break; }
     done
-    [ -n "$shots" ] && cp "$picture" "$shots/data_faults_$name.png"
+    keep_shot "$picture" "$name"
   fi
   [ -z "$problem" ] && ! no_fatal_output "$work/cases/$name.err" && problem="fatal output on standard error"
   finish_driven "$name" "label shown, Escape quits with 0"
@@ -428,7 +413,7 @@ start_driven() {
   [ -z "$problem" ] || return
   xdotool windowfocus --sync "$wid" 2>/dev/null || { problem="cannot focus the window"; return; }
   for _ in $(seq 50); do
-    shot "$work/poll.png"
+    window_shot "$work/poll.png"
     if shows_usual_title_menu "$work/poll.png"; then
       sleep 0.3 # the menu takes clicks after 0.2 s
       return
@@ -437,21 +422,6 @@ start_driven() {
     sleep 0.2
   done
   problem="the title menu did not show"
-}
-
-click() {
-  xdotool mousedown 1
-  sleep 0.12
-  xdotool mouseup 1
-}
-
-# The program's cursor starts at (100, 100); this brings it onto "Play".
-cursor_onto_play() {
-  for _ in 1 2 3 4 5; do
-    xdotool mousemove_relative -- 6 8
-    sleep 0.06
-  done
-  sleep 0.1
 }
 
 finish_driven() {
@@ -467,21 +437,22 @@ run_story_case() {
   local variant=$1 name picture
   name=x11.$(case_name Art/Story.png "$variant")
   picture="$work/$name.png"
-  make_case "$name" Art/Story.png "$variant" || { verdict "$name" "cannot make the case" ""; return; }
+  prepare_case "$name" Art/Story.png "$variant" || return
   start_driven "$work/cases/$name"
   if [ -z "$problem" ]; then
     cursor_onto_play
+    sleep 0.1
     click
     problem="no \"Art\\Story.png\" label on the story screen"
     for _ in $(seq 20); do
       sleep 0.2
-      shot "$picture"
+      window_shot "$picture"
       if shows_label "$picture" "$work/title_menu.png" Art/Story.png; then
         problem=""
         break
       fi
     done
-    [ -n "$shots" ] && cp "$picture" "$shots/data_faults_$name.png"
+    keep_shot "$picture" "$name"
     kill -0 "$pid" 2>/dev/null || problem="it ended by itself"
   fi
   [ -z "$problem" ] && ! no_fatal_output "$work/cases/$name.err" && problem="fatal output on standard error"
@@ -500,10 +471,11 @@ run_effect_case() {
   fi
   picture="$work/$name.png"
   err="$work/cases/$name.err"
-  make_case "$name" "$files" "$variant" || { verdict "$name" "cannot make the case" ""; return; }
+  prepare_case "$name" "$files" "$variant" || return
   start_driven "$work/cases/$name"
   if [ -z "$problem" ]; then
     cursor_onto_play
+    sleep 0.1
     # The first click opens the story; the story takes a click after half a second.
     for _ in $(seq 40); do
       click
@@ -518,8 +490,8 @@ run_effect_case() {
       problem="no \"Fx Compile Error\" when the game started"
     else
       sleep 0.6
-      shot "$picture"
-      [ -n "$shots" ] && cp "$picture" "$shots/data_faults_$name.png"
+      window_shot "$picture"
+      keep_shot "$picture" "$name"
       n=$(count_pixels "$picture" 280x20+0+10 "$solid_white")
       if ! kill -0 "$pid" 2>/dev/null; then
         problem="the game did not carry on (the program ended)"

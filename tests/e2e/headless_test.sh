@@ -5,14 +5,10 @@
 # 180-second game with kills, game over, title menu, Quit) ends with status 0.
 # usage: headless_test.sh VORNEX_HEADLESS RUN_DIR SCRIPT_DIR SHOT_DIR
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 driver=$1 rundir=$2 scripts=$3 shots=$4
 rm -rf "$shots"
 mkdir -p "$shots/first" "$shots/second" "$shots/cycle"
-
-fail() {
-  echo "FAIL: $*"
-  exit 1
-}
 
 # Runs a script with its shots and summary in a directory; the driver's status is
 # returned (0 when every expectation in the script held and the program ended well).

@@ -6,11 +6,10 @@
 # Every screen is saved as a screenshot and checked. Run inside an X server (xvfb-run).
 # usage: playthrough_test.sh VORNEX RUN_DIR SHOT_DIR
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 exe=$1 rundir=$2 shots=$3
 mkdir -p "$shots"
 rm -f "$shots"/playthrough_*.png
-scratch=$(mktemp -d)
-pid=""
 
 # The heads-up line: the whole of it, and the three kill digits of "Kills:000".
 heads_up_region=280x20+0+10
@@ -20,47 +19,11 @@ kill_digits_region=33x16+46+12
 # with every key and button released.
 play_until=150
 
-release_all() {
-  xdotool keyup w keyup s keyup a keyup d 2>/dev/null
-  xdotool mouseup 1 2>/dev/null
-}
-
-fail() {
-  echo "FAIL: $*"
-  release_all
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null
-  rm -rf "$scratch"
-  exit 1
-}
-
 # ---- pictures -------------------------------------------------------------------------
 
 shot_path() { echo "$shots/playthrough_$1.png"; }
 
-shot() { import -window root -crop 400x400+0+0 +repage "$(shot_path "$1")"; }
-
-less_than() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
-
-# How far a screenshot is from a picture (0 = the same, 1 = opposite), as ImageMagick's
-# normalised RMSE. A full-screen picture slightly overfills the window: the window shows
-# its central 390 x 390 pixels.
-distance() {
-  local picture=$1 screenshot=$2
-  convert "$picture" -crop 390x390+5+5 +repage -resize '400x400!' "$scratch/ref.png"
-  compare -metric RMSE "$screenshot" "$scratch/ref.png" null: 2>&1 | sed -e 's/.*(\(.*\))/\1/'
-}
-
-# How many pixels of a region of a screenshot pass an -fx test on r, g and b.
-count_pixels() {
-  local screenshot=$1 region=$2 test=$3
-  convert "$screenshot" -crop "$region" +repage -fx "$test ? 1 : 0" \
-    -format '%[fx:round(mean * w * h)]' info:
-}
-
-# Solid white: a text pixel the glyph covers fully, whatever lies behind it.
-solid_white='r > 0.9 && g > 0.9 && b > 0.9'
-# Plainly not white: no glyph covers this pixel.
-not_white='r < 0.6 || g < 0.6 || b < 0.6'
+shot() { window_shot "$(shot_path "$1")"; }
 
 check_not_black() {
   local name=$1 mean
@@ -71,7 +34,7 @@ check_not_black() {
 # The screenshot is at most `limit` from the picture.
 check_showing() {
   local name=$1 picture=$2 limit=$3 d
-  d=$(distance "$rundir/Art/$picture" "$(shot_path "$name")")
+  d=$(distance_from_picture "$rundir/Art/$picture" "$(shot_path "$name")")
   echo "   $name: distance from $picture $d"
   less_than "$d" "$limit" || fail "$picture is not showing on the $name screen (distance $d)"
 }
@@ -79,7 +42,7 @@ check_showing() {
 # The screenshot is further than `limit` from the picture.
 check_not_showing() {
   local name=$1 picture=$2 limit=$3 d
-  d=$(distance "$rundir/Art/$picture" "$(shot_path "$name")")
+  d=$(distance_from_picture "$rundir/Art/$picture" "$(shot_path "$name")")
   less_than "$limit" "$d" || fail "the $name screen still looks like $picture (distance $d)"
 }
 
@@ -101,12 +64,6 @@ kill_digit_pixels_lost() {
 
 # ---- input ----------------------------------------------------------------------------
 
-click() {
-  xdotool mousedown 1
-  sleep 0.15
-  xdotool mouseup 1
-}
-
 hold_key() {
   local key=$1 seconds=$2
   xdotool keydown "$key"
@@ -114,43 +71,21 @@ hold_key() {
   xdotool keyup "$key"
 }
 
-# Moves the mouse by (dx, dy) pixels per step, `steps` times, a little at a time so that
-# the game sees a steady turn.
-move_mouse() {
-  local dx=$1 dy=$2 steps=$3
-  for _ in $(seq "$steps"); do
-    xdotool mousemove_relative -- "$dx" "$dy"
-    sleep 0.04
-  done
+release_all() {
+  xdotool keyup w keyup s keyup a keyup d 2>/dev/null
+  xdotool mouseup 1 2>/dev/null
 }
 
-# ---- the program ----------------------------------------------------------------------
-
-start_game() {
-  (cd "$rundir" && exec "$exe") &
-  pid=$!
-  wid=$(timeout 20 xdotool search --sync --name '^VORNEX $' | head -n 1)
-  [ -n "$wid" ] || fail "no window titled 'VORNEX ' appeared"
-  xdotool windowfocus --sync "$wid" || fail "cannot focus the window"
+# However the script ends, no key or button stays held and the program is stopped.
+clean_up() {
+  release_all
+  stop_program
 }
-
-# Waits up to ten seconds for the game to end; leaves its exit status in $status.
-wait_for_exit() {
-  for _ in $(seq 100); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid"
-      status=$?
-      pid=""
-      return
-    fi
-    sleep 0.1
-  done
-  fail "the program did not end"
-}
-
-seconds_since() { awk -v t0="$1" -v t1="$(date +%s.%N)" 'BEGIN { printf "%d", t1 - t0 }'; }
+trap clean_up EXIT
 
 # ---- playing --------------------------------------------------------------------------
+
+seconds_since() { awk -v t0="$1" -v t1="$(date +%s.%N)" 'BEGIN { printf "%d", t1 - t0 }'; }
 
 # Turning with the mouse: a look to the right and back (about 15 pixels a degree), and
 # the view pitched slightly down (about 30 pixels a degree) so that bolts fly low.
@@ -214,7 +149,7 @@ play_game() {
 wait_for_game_over() {
   for _ in $(seq 40); do
     shot game_over
-    less_than "$(distance "$rundir/Art/GameOver.png" "$(shot_path game_over)")" 0.1 && return
+    less_than "$(distance_from_picture "$rundir/Art/GameOver.png" "$(shot_path game_over)")" 0.1 && return
     sleep 1
   done
   fail "the game-over screen did not appear"
@@ -228,8 +163,7 @@ check_not_black title
 check_showing title Title.png 0.16
 
 echo "-- the cursor onto Play and a click: the story"
-# The cursor starts at (100, 100); 30 px right and 40 px down bring it to about (160, 140).
-move_mouse 6 8 5
+cursor_onto_play
 sleep 0.3
 click
 sleep 0.8
@@ -275,5 +209,4 @@ click
 wait_for_exit
 [ "$status" = 0 ] || fail "exit status $status"
 
-rm -rf "$scratch"
 echo "playthrough_test: all passed"

@@ -3,43 +3,15 @@
 # quitting on release only, and closing the window. Run inside an X server (xvfb-run).
 # usage: window_test.sh VORNEX RUN_DIR CLOSE_WINDOW SHOT_DIR
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 exe=$1 rundir=$2 closer=$3 shots=$4
 mkdir -p "$shots"
-pid=""
-
-fail() {
-  echo "FAIL: $*"
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null
-  exit 1
-}
-
-start_game() {
-  (cd "$rundir" && exec "$exe") &
-  pid=$!
-  wid=$(timeout 20 xdotool search --sync --name '^VORNEX $' | head -n 1)
-  [ -n "$wid" ] || fail "no window titled 'VORNEX ' appeared"
-  xdotool windowfocus --sync "$wid" || fail "cannot focus the window"
-}
-
-# Waits up to ten seconds for the game to end; leaves its exit status in $status.
-wait_for_exit() {
-  for _ in $(seq 100); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid"
-      status=$?
-      pid=""
-      return
-    fi
-    sleep 0.1
-  done
-  fail "the program did not end"
-}
 
 echo "-- window: title and client size"
 start_game
 eval "$(xdotool getwindowgeometry --shell "$wid")"
 [ "$WIDTH" = 400 ] && [ "$HEIGHT" = 400 ] || fail "client area is ${WIDTH}x${HEIGHT}, not 400x400"
-import -window root "$shots/window.png" 2>/dev/null || true
+window_shot "$shots/window.png" 2>/dev/null || true
 
 echo "-- Escape held does nothing; released, it quits with status 0"
 xdotool keydown Escape
@@ -65,5 +37,11 @@ status=$?
 rm -rf "$bare"
 [ "$status" != 0 ] && [ "$status" != 124 ] || fail "exit status without ground.bmp was $status"
 echo "$errors" | grep -q 'ground.bmp' || fail "the error output does not name ground.bmp: $errors"
+
+echo "-- with no display the program says so and exits non-zero, never running unseen"
+errors=$( (cd "$rundir" && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 20 "$exe") 2>&1 >/dev/null)
+status=$?
+[ "$status" != 0 ] && [ "$status" != 124 ] || fail "exit status with no display was $status"
+echo "$errors" | grep -q 'no display' || fail "the error output does not say there is no display: $errors"
 
 echo "window_test: all passed"

@@ -53,8 +53,9 @@ TEST(Script, EveryActionReadsItsArguments) {
       "at 0 expect state -1\n"
       "at 0 expect kills >= 3\n"
       "at 0 expect kills != 0\n"
-      "at 0 expect quit\n");
-  ASSERT_EQ(steps.size(), 8u);
+      "at 0 expect quit\n"
+      "at 0 memory\n");
+  ASSERT_EQ(steps.size(), 9u);
   EXPECT_EQ(steps[0].kind, StepKind::kKeyUp);
   EXPECT_EQ(steps[0].key, SDLK_ESCAPE);
   EXPECT_EQ(steps[1].dx, -5);
@@ -66,6 +67,7 @@ TEST(Script, EveryActionReadsItsArguments) {
   EXPECT_EQ(steps[5].value, 3);
   EXPECT_EQ(steps[6].compare, Compare::kNotEqual);
   EXPECT_EQ(steps[7].kind, StepKind::kExpectQuit);
+  EXPECT_EQ(steps[8].kind, StepKind::kMemory);
 }
 
 TEST(Script, RepeatBlocksAreWrittenOutInOrder) {
@@ -117,6 +119,7 @@ TEST(Script, BadLinesAreRefusedWithTheirLineNumber) {
   parse_error("at 10 expect kills 3\n");
   parse_error("at 10 expect kills => 3\n");
   parse_error("at 10 close now\n");
+  parse_error("at 10 memory now\n");
 }
 
 TEST(Script, TimeNeverRunsBackwards) {

@@ -7,15 +7,7 @@
 #include <cmath>
 #include <limits>
 
-namespace {
-
-void expect_vec(const Vec3& v, float x, float y, float z) {
-  EXPECT_FLOAT_EQ(v.x, x);
-  EXPECT_FLOAT_EQ(v.y, y);
-  EXPECT_FLOAT_EQ(v.z, z);
-}
-
-}  // namespace
+#include "support/expect_vec.h"
 
 TEST(Vec3, ArithmeticLeavesOperandsAlone) {
   const Vec3 a(1.0f, 2.0f, 3.0f);

@@ -152,6 +152,17 @@ TEST_F(D3d9Device, ResizedWindowKeepsTheBackBufferAndPresentSucceeds) {
   EXPECT_EQ(rc.right, kSize);
 }
 
+// The game's back buffer takes the display mode's format, so the mode names one the device draws in.
+TEST_F(D3d9Device, DisplayModeIsTheDesktopsInX8R8G8B8) {
+  D3DDISPLAYMODE mode{};
+  ASSERT_EQ(d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode), D3D_OK);
+  EXPECT_EQ(mode.Format, D3DFMT_X8R8G8B8);
+  EXPECT_GT(mode.Width, 0u);
+  EXPECT_GT(mode.Height, 0u);
+  EXPECT_EQ(d3d->GetAdapterDisplayMode(1, &mode), D3DERR_INVALIDCALL) << "a second adapter";
+  EXPECT_EQ(d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, nullptr), D3DERR_INVALIDCALL);
+}
+
 TEST(D3d9Creation, RefusesWhatTheDeviceCannotBe) {
   EXPECT_EQ(Direct3DCreate9(31), nullptr) << "another SDK version";
   IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);

@@ -6,23 +6,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "d3d9/d3d9_inspect.h"
+#include "support/offscreen_device.h"
 
 namespace {
 
 const int kSize = 400;
 const D3DCOLOR kBlack = 0xFF000000;
 const D3DCOLOR kWhite = 0xFFFFFFFF;
-
-LRESULT CALLBACK plain_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefWindowProcA(hwnd, message, wparam, lparam);
-}
 
 int red(DWORD p) { return (p >> 16) & 0xFF; }
 int green(DWORD p) { return (p >> 8) & 0xFF; }
@@ -49,37 +43,13 @@ Ink find_ink(const std::vector<DWORD>& pixels) {
   return ink;
 }
 
-class D3dxFont : public ::testing::Test {
+class D3dxFont : public OffscreenDevice {
  protected:
-  void SetUp() override {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = plain_proc;
-    wc.lpszClassName = "FontTest";
-    ASSERT_NE(RegisterClassExA(&wc), 0);
-    hwnd = CreateWindowExA(0, "FontTest", "font", WS_OVERLAPPEDWINDOW, 0, 0, kSize, kSize, nullptr, nullptr,
-                           nullptr, nullptr);
-    ASSERT_NE(hwnd, nullptr);
-    d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    ASSERT_NE(d3d, nullptr);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                &pp, &device),
-              D3D_OK);
-  }
+  D3dxFont() : OffscreenDevice(kSize) {}
 
   void TearDown() override {
     for (ID3DXFont* font : fonts) font->Release();
-    if (device) device->Release();
-    if (d3d) d3d->Release();
-    if (hwnd) DestroyWindow(hwnd);
-    UnregisterClassA("FontTest", nullptr);
+    OffscreenDevice::TearDown();
   }
 
   // The game's font: 20-pixel cell, bold Arial.
@@ -106,19 +76,6 @@ class D3dxFont : public ::testing::Test {
     return height;
   }
 
-  std::vector<DWORD> pixels() {
-    int w = 0, h = 0;
-    std::vector<DWORD> out;
-    EXPECT_TRUE(d3d9_read_back_buffer(device, &w, &h, &out));
-    EXPECT_EQ(w, kSize);
-    EXPECT_EQ(h, kSize);
-    out.resize(static_cast<size_t>(kSize) * kSize);
-    return out;
-  }
-
-  HWND hwnd = nullptr;
-  IDirect3D9* d3d = nullptr;
-  IDirect3DDevice9* device = nullptr;
   std::vector<ID3DXFont*> fonts;
 };
 
@@ -127,7 +84,7 @@ class D3dxFont : public ::testing::Test {
 TEST_F(D3dxFont, TextAppearsInsideItsRectangleInItsColour) {
   ID3DXFont* font = make_font();
   EXPECT_EQ(draw(font, "Kills:000 Time Remaining 03:00", {2, 10, 380, 30}), 20);
-  std::vector<DWORD> image = pixels();
+  std::vector<DWORD> image = back_buffer();
   Ink ink = find_ink(image);
   ASSERT_TRUE(ink.any());
   EXPECT_GE(ink.left, 2);
@@ -150,7 +107,7 @@ TEST_F(D3dxFont, ColourChannelsKeepTheirPlaces) {
   for (D3DCOLOR color : {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu}) {
     draw(font, "Red Green Blue", {10, 10, 390, 40}, 0, color);
     int strongest = 0;
-    for (DWORD p : pixels()) {
+    for (DWORD p : back_buffer()) {
       if ((p & 0xFFFFFF) == 0) continue;
       EXPECT_EQ(p & 0xFFFFFF & ~color, 0u) << std::hex << "pixel " << p << " for colour " << color;
       strongest = std::max({strongest, red(p), green(p), blue(p)});
@@ -163,7 +120,7 @@ TEST_F(D3dxFont, ColourAlphaBlendsTheTextOverTheBackground) {
   ID3DXFont* font = make_font();
   draw(font, "Half", {10, 10, 390, 40}, 0, 0x80FFFFFF);
   int strongest = 0;
-  for (DWORD p : pixels()) strongest = std::max(strongest, red(p));
+  for (DWORD p : back_buffer()) strongest = std::max(strongest, red(p));
   EXPECT_NEAR(strongest, 128, 2);
 }
 
@@ -171,29 +128,29 @@ TEST_F(D3dxFont, TextIsClippedAtTheRectangleEdgesUnlessNoClip) {
   ID3DXFont* font = make_font();
   const char* wide = "WWWWWWWWWWWWWWWWWWWW";
   draw(font, wide, {10, 10, 60, 40});
-  Ink right = find_ink(pixels());
+  Ink right = find_ink(back_buffer());
   EXPECT_LE(right.right, 59);
   EXPECT_GE(right.right, 55);  // drawn right up to the edge
   draw(font, wide, {10, 10, 60, 40}, DT_NOCLIP);
-  EXPECT_GT(find_ink(pixels()).right, 200);
+  EXPECT_GT(find_ink(back_buffer()).right, 200);
 
   draw(font, "Hg", {10, 100, 390, 110});  // the rectangle cuts the line at half height
-  Ink bottom = find_ink(pixels());
+  Ink bottom = find_ink(back_buffer());
   EXPECT_GE(bottom.top, 100);
   EXPECT_EQ(bottom.bottom, 109);
   draw(font, "Hg", {10, 100, 390, 110}, DT_NOCLIP);
-  EXPECT_GT(find_ink(pixels()).bottom, 112);
+  EXPECT_GT(find_ink(back_buffer()).bottom, 112);
 }
 
 TEST_F(D3dxFont, CountDrawsOnlyThatManyCharacters) {
   ID3DXFont* font = make_font();
   const RECT rect{10, 10, 390, 40};
   draw(font, "WWWWWW", rect, 0, kWhite, 3);
-  std::vector<DWORD> three_of_six = pixels();
+  std::vector<DWORD> three_of_six = back_buffer();
   draw(font, "WWW", rect);
-  std::vector<DWORD> three = pixels();
+  std::vector<DWORD> three = back_buffer();
   draw(font, "WWWWWW", rect);
-  std::vector<DWORD> six = pixels();
+  std::vector<DWORD> six = back_buffer();
   EXPECT_TRUE(three_of_six == three);
   EXPECT_GT(find_ink(six).right, find_ink(three_of_six).right + 20);
 }
@@ -202,27 +159,27 @@ TEST_F(D3dxFont, LinesBreakAtNewlinesUnlessSingleLine) {
   ID3DXFont* font = make_font();
   const RECT rect{10, 10, 390, 200};
   EXPECT_EQ(draw(font, "Ab\nAb", rect), 40);
-  Ink two_lines = find_ink(pixels());
+  Ink two_lines = find_ink(back_buffer());
   EXPECT_GE(two_lines.bottom, 30);
   EXPECT_LT(two_lines.right, 60);  // the second line starts again at the left
 
   EXPECT_EQ(draw(font, "Ab\r\nAb", rect), 40);  // CR LF is one break
   EXPECT_EQ(draw(font, "Ab\nAb", rect, DT_SINGLELINE), 20);
-  EXPECT_LT(find_ink(pixels()).bottom, 30);
+  EXPECT_LT(find_ink(back_buffer()).bottom, 30);
 }
 
 TEST_F(D3dxFont, AlignmentFlagsPlaceTheTextInTheRectangle) {
   ID3DXFont* font = make_font();
   const RECT rect{100, 100, 300, 300};
   EXPECT_EQ(draw(font, "Edge", rect, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE), 200);
-  Ink corner = find_ink(pixels());
+  Ink corner = find_ink(back_buffer());
   EXPECT_GE(corner.right, 295);
   EXPECT_LE(corner.right, 299);
   EXPECT_GE(corner.bottom, 288);
   EXPECT_LE(corner.bottom, 299);
 
   EXPECT_EQ(draw(font, "Middle", rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE), 110);
-  Ink middle = find_ink(pixels());
+  Ink middle = find_ink(back_buffer());
   EXPECT_NEAR(middle.left - 100, 299 - middle.right, 4);
   EXPECT_NEAR(middle.top - 100, 299 - middle.bottom, 8);
 }
@@ -238,7 +195,7 @@ TEST_F(D3dxFont, CalcRectMeasuresWithoutDrawing) {
   RECT two_lines{20, 30, 21, 31};
   EXPECT_EQ(font->DrawTextA(nullptr, "A\nB", -1, &two_lines, DT_CALCRECT, kWhite), 40);
   ASSERT_EQ(device->EndScene(), D3D_OK);
-  EXPECT_FALSE(find_ink(pixels()).any());
+  EXPECT_FALSE(find_ink(back_buffer()).any());
   EXPECT_EQ(measured.left, 20);
   EXPECT_EQ(measured.top, 30);
   EXPECT_EQ(measured.bottom, 50);
@@ -246,7 +203,7 @@ TEST_F(D3dxFont, CalcRectMeasuresWithoutDrawing) {
 
   // The measured rectangle holds the drawn text.
   draw(font, "Kills:000", {20, 30, 390, 390});
-  Ink ink = find_ink(pixels());
+  Ink ink = find_ink(back_buffer());
   EXPECT_GE(ink.left, 20);
   EXPECT_LE(ink.right, measured.right);
   EXPECT_GE(ink.right, measured.right - 4);
@@ -258,7 +215,7 @@ TEST_F(D3dxFont, NothingIsDrawnOutsideAScene) {
   clear();
   RECT rect{2, 10, 380, 30};
   EXPECT_EQ(font->DrawTextA(nullptr, "Kills:000", -1, &rect, 0, kWhite), 0);
-  EXPECT_FALSE(find_ink(pixels()).any());
+  EXPECT_FALSE(find_ink(back_buffer()).any());
 }
 
 TEST_F(D3dxFont, PositiveHeightIsTheCellNegativeTheCharacterHeight) {
@@ -271,7 +228,7 @@ TEST_F(D3dxFont, BoldWeightDrawsHeavierStrokes) {
   auto coverage = [&](ID3DXFont* font) {
     draw(font, "Kills Time Remaining", {10, 10, 390, 40});
     long sum = 0;
-    for (DWORD p : pixels()) sum += red(p);
+    for (DWORD p : back_buffer()) sum += red(p);
     return sum;
   };
   long bold = coverage(make_font(20, FW_BOLD));
@@ -283,24 +240,24 @@ TEST_F(D3dxFont, AnUnknownFaceIsSubstitutedAsGdiDoes) {
   ID3DXFont* font = make_font(20, FW_BOLD, "No Such Face Anywhere");
   ASSERT_NE(font, nullptr);
   draw(font, "Text", {10, 10, 390, 40});
-  EXPECT_TRUE(find_ink(pixels()).any());
+  EXPECT_TRUE(find_ink(back_buffer()).any());
 }
 
 TEST_F(D3dxFont, GlyphsSurviveTheAtlasGrowing) {
   ID3DXFont* font = make_font(150);
   const RECT rect{0, 0, 400, 400};
   draw(font, "il", rect);
-  std::vector<DWORD> before = pixels();
+  std::vector<DWORD> before = back_buffer();
   // Every character at this size overflows the first atlas in width and height.
   std::string all;
   for (int c = 0x21; c < 0x100; ++c) all += static_cast<char>(c);
   draw(font, all.c_str(), rect, DT_SINGLELINE);
   draw(font, "il", rect);
-  EXPECT_TRUE(before == pixels());
+  EXPECT_TRUE(before == back_buffer());
   draw(font, "W", rect);
-  std::vector<DWORD> late_w = pixels();
+  std::vector<DWORD> late_w = back_buffer();
   draw(make_font(150), "W", rect);
-  EXPECT_TRUE(late_w == pixels());
+  EXPECT_TRUE(late_w == back_buffer());
 }
 
 // ---- living with the device ----
@@ -334,7 +291,7 @@ TEST_F(D3dxFont, TheDeviceDrawsNormallyAfterClippedText) {
   device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
   EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
   ASSERT_EQ(device->EndScene(), D3D_OK);
-  std::vector<DWORD> image = pixels();
+  std::vector<DWORD> image = back_buffer();
   // The whole back buffer is green: no clipping, blending or depth state left behind.
   for (int index : {0, kSize - 1, kSize * (kSize - 1), kSize * kSize - 1, 20 * kSize + 30})
     EXPECT_EQ(image[static_cast<size_t>(index)] & 0xFFFFFF, 0x00FF00u) << "pixel " << index;

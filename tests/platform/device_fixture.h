@@ -1,5 +1,5 @@
-// A device on a small window under SDL's offscreen driver, with helpers to draw quads
-// and read pixels back: the fixture of the platform's pixel tests.
+// A device on a small offscreen window (support/offscreen_device.h), with helpers to draw
+// quads: the fixture of the platform's pixel tests.
 #ifndef VORNEX_TESTS_DEVICE_FIXTURE_H
 #define VORNEX_TESTS_DEVICE_FIXTURE_H
 
@@ -12,7 +12,7 @@
 #include <cstring>
 #include <vector>
 
-#include "d3d9/d3d9_inspect.h"
+#include "support/offscreen_device.h"
 
 namespace device_test {
 
@@ -24,35 +24,15 @@ struct Vertex {
 const DWORD kFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 const int kSize = 64;
 
-inline LRESULT CALLBACK plain_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefWindowProcA(hwnd, message, wparam, lparam);
-}
-
-class D3d9Device : public ::testing::Test {
+// The offscreen device with lighting and culling off and a projection that makes the
+// pixel positions easy to work out.
+class D3d9Device : public OffscreenDevice {
  protected:
+  D3d9Device() : OffscreenDevice(kSize) {}
+
   void SetUp() override {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = plain_proc;
-    wc.lpszClassName = "DeviceTest";
-    ASSERT_NE(RegisterClassExA(&wc), 0);
-    hwnd = CreateWindowExA(0, "DeviceTest", "device", WS_OVERLAPPEDWINDOW, 0, 0, kSize, kSize, nullptr, nullptr,
-                           nullptr, nullptr);
-    ASSERT_NE(hwnd, nullptr);
-    d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    ASSERT_NE(d3d, nullptr);
-    D3DDISPLAYMODE mode;
-    ASSERT_EQ(d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode), D3D_OK);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferFormat = mode.Format;
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp,
-                                &device),
-              D3D_OK);
+    OffscreenDevice::SetUp();
+    if (HasFatalFailure()) return;
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     // Camera at the origin looking along +z; at z = 2 the view spans -2 .. 2.
@@ -63,10 +43,7 @@ class D3d9Device : public ::testing::Test {
 
   void TearDown() override {
     for (auto* vb : buffers) vb->Release();
-    if (device) device->Release();
-    if (d3d) d3d->Release();
-    if (hwnd) DestroyWindow(hwnd);
-    UnregisterClassA("DeviceTest", nullptr);
+    OffscreenDevice::TearDown();
   }
 
   IDirect3DVertexBuffer9* make_buffer(const std::vector<Vertex>& vertices) {
@@ -94,16 +71,6 @@ class D3d9Device : public ::testing::Test {
 
   void clear(D3DCOLOR c) { device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, c, 1.0f, 0); }
 
-  DWORD pixel(int x, int y) {
-    int w = 0, h = 0;
-    std::vector<DWORD> pixels;
-    EXPECT_TRUE(d3d9_read_back_buffer(device, &w, &h, &pixels));
-    return pixels[static_cast<size_t>(y) * w + x];
-  }
-
-  HWND hwnd = nullptr;
-  IDirect3D9* d3d = nullptr;
-  IDirect3DDevice9* device = nullptr;
   std::vector<IDirect3DVertexBuffer9*> buffers;
 };
 

@@ -4,13 +4,9 @@
 
 #include <cmath>
 
-namespace {
+#include "support/expect_vec.h"
 
-void expect_vec(const Vec3& v, float x, float y, float z) {
-  EXPECT_FLOAT_EQ(v.x, x);
-  EXPECT_FLOAT_EQ(v.y, y);
-  EXPECT_FLOAT_EQ(v.z, z);
-}
+namespace {
 
 void expect_angle(const Angle3& a, float yaw, float pitch, float roll) {
   EXPECT_FLOAT_EQ(a.yaw, yaw);

@@ -4,13 +4,9 @@
 
 #include <vector>
 
-namespace {
+#include "support/expect_vec.h"
 
-void expect_vec(const Vec3& v, float x, float y, float z) {
-  EXPECT_FLOAT_EQ(v.x, x);
-  EXPECT_FLOAT_EQ(v.y, y);
-  EXPECT_FLOAT_EQ(v.z, z);
-}
+namespace {
 
 // A pool of the game's size, and the process-wide cursor put back afterwards.
 class ParticlePool : public ::testing::Test {

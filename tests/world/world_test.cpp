@@ -12,14 +12,9 @@
 
 #include "app/shell.h"
 #include "math/camera.h"
+#include "support/expect_vec.h"
 
 namespace {
-
-void expect_vec(const Vec3& v, float x, float y, float z) {
-  EXPECT_FLOAT_EQ(v.x, x);
-  EXPECT_FLOAT_EQ(v.y, y);
-  EXPECT_FLOAT_EQ(v.z, z);
-}
 
 // The camera is moved by a difference, which rounds at the scale of its old height.
 void expect_near(const Vec3& v, float x, float y, float z) {

@@ -2,7 +2,6 @@
 // asserted. Everything runs on the real clock, off-screen on Mesa's software OpenGL at
 // 400 x 400; warm-up frames are discarded. Run it from the run-time directory or give
 // --run-dir.
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,6 +12,7 @@
 #include "frame_bench.h"
 #include "game_session.h"
 #include "gl_floor.h"
+#include "memory_use.h"
 #include "start_up_bench.h"
 #include "timing.h"
 #include "world/world.h"
@@ -88,9 +88,7 @@ bool measure_in_process(const Options& options, Figures* f) {
   f->bolts = active_count(*world, kFirstBolt, kFirstBolt + kBoltCount - 1);
   for (const Particle& p : world->particles) f->particles += p.active ? 1 : 0;
 
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  f->peakMegabytes = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  f->peakMegabytes = static_cast<double>(memory_use().peakKb) / 1024.0;
   destroy_floor(floor);
   delete world;
   finish_game(session);

@@ -93,6 +93,11 @@ std::string parse_action(const std::vector<std::string>& w, ScriptStep* step) {
     step->file = w[1];
     return "";
   }
+  if (verb == "memory") {
+    if (n != 1) return "expected: memory";
+    step->kind = StepKind::kMemory;
+    return "";
+  }
   if (verb == "expect") {
     const std::string what = n >= 2 ? lower(w[1]) : "";
     long value = 0;

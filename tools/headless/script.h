@@ -11,6 +11,7 @@
 //   after 0 expect state 8      the screen state now
 //   after 0 expect kills >= 1   the World's kill count (ops = != < <= > >=)
 //   after 0 expect quit         the program has quit by now
+//   after 0 memory              prints the process's peak and present memory use
 //   repeat 5                    the steps up to "end" five times over (relative
 //     after 100 mouse 4 0       times only; blocks do not nest)
 //   end
@@ -36,6 +37,7 @@ enum class StepKind {
   kExpectState,
   kExpectKills,
   kExpectQuit,
+  kMemory,
 };
 
 enum class Compare { kEqual, kNotEqual, kLess, kLessEqual, kGreater, kGreaterEqual };

@@ -9,6 +9,7 @@
 #include "frame_capture.h"
 #include "game_session.h"
 #include "input_events.h"
+#include "memory_use.h"
 #include "win32/virtual_clock.h"
 #include "world/world.h"
 
@@ -27,6 +28,14 @@ void count_expectation(RunResult& result, const ScriptStep& step, bool holds, co
   }
   ++result.failed;
   report(step, what);
+}
+
+// One line on standard output: the peak resident memory so far (which only grows) and the
+// resident memory now, in kB, with the step's virtual time.
+void print_memory(const ScriptStep& step) {
+  const MemoryUse use = memory_use();
+  std::printf("memory at %u ms: peak %ld kB, now %ld kB\n", step.atMs, use.peakKb, use.residentKb);
+  std::fflush(stdout);
 }
 
 // Carries out one step while the program runs.
@@ -71,6 +80,9 @@ void run_step(const ScriptStep& step, const RunOptions& options, RunResult& resu
     }
     case StepKind::kExpectQuit:
       count_expectation(result, step, false, "the program is still running");
+      break;
+    case StepKind::kMemory:
+      print_memory(step);
       break;
   }
   if (!delivered) {
