@@ -3,6 +3,8 @@
 #include <sstream>
 #include <vector>
 
+#include "printable_text.h"
+
 namespace d3d9 {
 namespace {
 
@@ -62,19 +64,30 @@ std::string program_log(GLuint program) {
   return text.data();
 }
 
-// Each line of the compiler's log, prefixed with the file and the shader stage.
-std::string attribute_log(const std::string& source_name, const char* stage, const std::string& raw) {
+// Longest line of the compiler's log repeated, so that a line naming a huge identifier still
+// leaves room for the others.
+const size_t kLogLineBytes = 400;
+
+// Adds each line of the compiler's log to `log`, prefixed with the file and the shader stage
+// and made printable: the compiler may repeat bytes of the author's text. Once `log` holds
+// kLogBytes the rest is left out (see append_log_lines) and the result is false.
+bool attribute_log(const std::string& source_name, const char* stage, const std::string& raw,
+                   std::string* log) {
+  const std::string prefix = source_name + ": " + stage + ": ";
   std::istringstream in(raw);
-  std::string line, out;
-  while (std::getline(in, line)) {
+  std::string line, lines;
+  while (std::getline(in, line) && lines.size() <= kLogBytes) {
     if (line.empty()) continue;
-    out += source_name + ": " + stage + ": " + line + "\n";
+    lines += prefix;
+    if (!append_printable(&lines, line, kLogLineBytes, true)) lines += "...";
+    lines += '\n';
   }
-  if (out.empty()) out = source_name + ": " + stage + ": failed without a message\n";
-  return out;
+  if (lines.empty()) lines = prefix + "failed without a message\n";
+  return append_log_lines(log, lines, kLogBytes);
 }
 
-GLuint compile(GLenum kind, const std::string& text, const std::string& source_name, std::string* log) {
+// Returns 0 on failure, with the compiler's log in `raw_log`.
+GLuint compile(GLenum kind, const std::string& text, std::string* raw_log) {
   GLuint shader = glCreateShader(kind);
   const char* src = text.c_str();
   glShaderSource(shader, 1, &src, nullptr);
@@ -82,8 +95,7 @@ GLuint compile(GLenum kind, const std::string& text, const std::string& source_n
   GLint ok = GL_FALSE;
   glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
   if (ok != GL_TRUE) {
-    const char* stage = kind == GL_VERTEX_SHADER ? "vertex shader" : "pixel shader";
-    *log += attribute_log(source_name, stage, shader_log(shader));
+    *raw_log = shader_log(shader);
     glDeleteShader(shader);
     return 0;
   }
@@ -101,9 +113,12 @@ bool build_program(const std::string& vertex_body, const std::string& fragment_b
   std::string fragment =
       kFragmentPrologue + line_directive(fragment_first_line) + fragment_body + kFragmentEpilogue;
 
-  GLuint vs = compile(GL_VERTEX_SHADER, vertex, source_name, log);
-  GLuint fs = compile(GL_FRAGMENT_SHADER, fragment, source_name, log);
+  std::string vertex_log, fragment_log;
+  GLuint vs = compile(GL_VERTEX_SHADER, vertex, &vertex_log);
+  GLuint fs = compile(GL_FRAGMENT_SHADER, fragment, &fragment_log);
   if (!vs || !fs) {
+    if (!vs) attribute_log(source_name, "vertex shader", vertex_log, log);
+    if (!fs) attribute_log(source_name, "pixel shader", fragment_log, log);
     if (vs) glDeleteShader(vs);
     if (fs) glDeleteShader(fs);
     return false;
@@ -123,7 +138,7 @@ bool build_program(const std::string& vertex_body, const std::string& fragment_b
   GLint linked = GL_FALSE;
   glGetProgramiv(program, GL_LINK_STATUS, &linked);
   if (linked != GL_TRUE) {
-    *log += attribute_log(source_name, "link", program_log(program));
+    attribute_log(source_name, "link", program_log(program), log);
     glDeleteProgram(program);
     return false;
   }

@@ -12,6 +12,7 @@
 
 #include <epoxy/gl.h>
 
+#include <cstddef>
 #include <string>
 
 namespace d3d9 {
@@ -29,8 +30,13 @@ struct ShaderProgram {
   GLint alphaRef = -1;
 };
 
+// Longest log build_program gives back.
+const size_t kLogBytes = 4096;
+
 // Compiles and links; on failure returns false with the compiler's log in `log`, each
-// line naming `source_name` and the line in the author's text.
+// line naming `source_name` and the line in the author's text. The log is printable text
+// (see printable_text.h) of at most kLogBytes; a longer one is cut short, ending with a line
+// "... (log cut)".
 bool build_program(const std::string& vertex_body, const std::string& fragment_body,
                    const std::string& source_name, int vertex_first_line, int fragment_first_line,
                    ShaderProgram* out, std::string* log);

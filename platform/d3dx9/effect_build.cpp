@@ -8,6 +8,7 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "../d3d9/printable_text.h"
 #include "../win32/win32_internal.h"
 #include "effect_internal.h"
 
@@ -79,17 +80,21 @@ bool D3dxEffectState::build(IDirect3DDevice9* device, const d3dx9::EffectSource&
 
   device->state->make_current();
   bool ok = true;
+  bool log_full = false;  // then the passes left are not compiled: the effect fails anyway
   log->clear();
   for (const d3dx9::EffectTechnique& technique : source.techniques) {
     D3dxEffectTechnique built;
     built.name = technique.name;
     for (const d3dx9::EffectPass& pass : technique.passes) {
+      if (log_full) break;
       D3dxEffectPass p;
       p.states = pass.states;
       std::string pass_log;
       if (!d3d9::build_program(stage_text(source, pass.vertex), stage_text(source, pass.pixel), file_name, 1,
                                1, &p.program, &pass_log)) {
-        *log += pass_title(file_name, technique, pass) + pass_log;
+        // The whole text is held to the length of one program's log.
+        log_full =
+            !d3d9::append_log_lines(log, pass_title(file_name, technique, pass) + pass_log, d3d9::kLogBytes);
         ok = false;
       } else {
         glUseProgram(p.program.name);

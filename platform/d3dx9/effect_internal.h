@@ -51,7 +51,8 @@ struct D3dxEffectState {
   std::vector<IDirect3DBaseTexture9*> savedTextures;
   std::vector<DWORD> savedSamplers;
 
-  // Compiles every pass of `source`; on failure returns false with the compiler's log.
+  // Compiles every pass of `source`; on failure returns false with the compiler's log, held to
+  // d3d9::kLogBytes: once it is full the passes left are not compiled.
   static bool build(IDirect3DDevice9* device, const d3dx9::EffectSource& source, const std::string& file_name,
                     ID3DXEffect** out, std::string* log);
   void destroy();

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <strings.h>
 
+#include "../d3d9/printable_text.h"
+
 namespace d3dx9 {
 namespace {
 
@@ -81,27 +83,12 @@ std::string value_names(const NamedValue (&table)[N]) {
 // Longest piece of a file's text an error message repeats.
 const size_t kQuotedBytes = 48;
 
-// The file's text as an error message shows it: between single quotes, printable ASCII as
-// it is (a backslash doubled), any other byte as \xNN, and cut short after kQuotedBytes
-// bytes. A damaged or binary file thus cannot put control characters, NULs or a whole line
-// of garbage into the text that reaches the console or a message box.
+// The file's text as an error message shows it: between single quotes, made printable (see
+// printable_text.h) and cut short after kQuotedBytes bytes, so that not even a whole line of
+// garbage is repeated.
 std::string quoted(const std::string& text) {
-  static const char kHex[] = "0123456789ABCDEF";
   std::string out = "'";
-  const size_t shown = text.size() < kQuotedBytes ? text.size() : kQuotedBytes;
-  for (size_t i = 0; i < shown; ++i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c == '\\') {
-      out += "\\\\";
-    } else if (c >= 0x20 && c <= 0x7E) {
-      out += static_cast<char>(c);
-    } else {
-      out += "\\x";
-      out += kHex[c >> 4];
-      out += kHex[c & 0xF];
-    }
-  }
-  if (shown < text.size()) out += "...";
+  if (!d3d9::append_printable(&out, text, kQuotedBytes, false)) out += "...";
   return out + "'";
 }
 
@@ -196,7 +183,8 @@ class Reader {
       fail("unknown keyword " + quoted(keyword));
   }
 
-  void finish() {
+  // Returns whether the file is sound.
+  bool finish() {
     if (block_) {
       line_ = blockLine_;
       fail("the " + blockKind_ + " shader is not closed by a line 'end'");
@@ -207,10 +195,17 @@ class Reader {
       line_ = line_ > 0 ? line_ : 1;
       fail("the effect has no technique");
     }
+    if (faults_ > kReportedFaults) {
+      const int more = faults_ - kReportedFaults;
+      *errors_ += file_ + ": error: " + std::to_string(more) + (more == 1 ? " more fault" : " more faults") +
+                  " not shown\n";
+    }
+    return faults_ == 0;
   }
 
  private:
   void fail(const std::string& what) {
+    if (++faults_ > kReportedFaults) return;
     *errors_ += file_ + "(" + std::to_string(line_) + "): error: " + what + "\n";
   }
   bool rejected(const std::string& what) {
@@ -421,6 +416,7 @@ class Reader {
   EffectSource* out_;
   std::string* errors_;
   int line_ = 0;
+  int faults_ = 0;  // reported or not
   // The line each name was first given on: a repeated name is found without going through
   // every earlier one, so reading a file stays linear in its size.
   std::map<std::string, int> parameterLines_;
@@ -449,8 +445,7 @@ bool parse_effect(const std::string& text, const std::string& file_name, EffectS
     if (!raw.empty() && raw.back() == '\r') raw.pop_back();
     reader.line(++number, raw);
   }
-  reader.finish();
-  return errors->empty();
+  return reader.finish();
 }
 
 const char* glsl_type(ParameterType type) {

@@ -61,8 +61,13 @@ struct EffectSource {
   std::vector<EffectTechnique> techniques;
 };
 
+// Faults an error text describes; any others are only counted. A large damaged file would
+// otherwise give megabytes of text for the console and a message box.
+const int kReportedFaults = 20;
+
 // Reads `text`. On a fault returns false with one line per fault in `errors`, each
-// "<file_name>(<line>): error: <what>".
+// "<file_name>(<line>): error: <what>", for the first kReportedFaults faults; a last line
+// "<file_name>: error: <n> more faults not shown" counts any others.
 bool parse_effect(const std::string& text, const std::string& file_name, EffectSource* out,
                   std::string* errors);
 

@@ -14,13 +14,12 @@
 #include "gfx/device.h"
 #include "math/camera.h"
 #include "platform/device_fixture.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 std::string write_effect(const std::string& name, const std::string& text) {
-  static const std::string dir = "/tmp/vornex_shader_effect_" + std::to_string(getpid());
-  mkdir(dir.c_str(), 0700);
-  std::string path = dir + "/" + name;
+  std::string path = test_support::temp_path(name);
   std::ofstream(path, std::ios::binary) << text;
   return path;
 }

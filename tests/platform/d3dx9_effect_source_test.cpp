@@ -74,6 +74,50 @@ TEST(EffectSourceErrors, ALongTokenIsCutShortButOneOfFortyEightBytesIsShownWhole
       << states;
 }
 
+std::string repeated(const std::string& line, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += line;
+  return text;
+}
+
+// A large damaged file: the text describes the first faults only, counts the rest, and the
+// file is still refused.
+TEST(EffectSourceErrors, AMegabyteOfGarbageGivesTheFirstFaultsAndACountOfTheRest) {
+  const std::string line = "\x01\xFE garbage\n";
+  const int lines = (1 << 20) / static_cast<int>(line.size());
+  const std::string errors = errors_of(repeated(line, lines));
+  EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), d3dx9::kReportedFaults + 1);
+  for (int n = 1; n <= d3dx9::kReportedFaults; ++n)
+    EXPECT_NE(errors.find("bad.fx(" + std::to_string(n) + "): error: unknown keyword '\\x01\\xFE'\n"),
+              std::string::npos)
+        << errors;
+  // Every line is an unknown keyword, and the file has no technique.
+  const int more = lines + 1 - d3dx9::kReportedFaults;
+  const std::string last = "bad.fx: error: " + std::to_string(more) + " more faults not shown\n";
+  ASSERT_GE(errors.size(), last.size());
+  EXPECT_EQ(errors.substr(errors.size() - last.size()), last) << errors;
+  EXPECT_LT(errors.size(), 2000u);
+}
+
+TEST(EffectSourceErrors, TheCountLineComesOnlyAfterMoreFaultsThanAreDescribed) {
+  const std::string exactly = errors_of(repeated("bogus\n", d3dx9::kReportedFaults) + kTechnique);
+  EXPECT_EQ(std::count(exactly.begin(), exactly.end(), '\n'), d3dx9::kReportedFaults) << exactly;
+  EXPECT_EQ(exactly.find("more fault"), std::string::npos) << exactly;
+
+  const std::string one_more = errors_of(repeated("bogus\n", d3dx9::kReportedFaults + 1) + kTechnique);
+  EXPECT_EQ(std::count(one_more.begin(), one_more.end(), '\n'), d3dx9::kReportedFaults + 1) << one_more;
+  EXPECT_NE(
+      one_more.find("bad.fx(20): error: unknown keyword 'bogus'\nbad.fx: error: 1 more fault not shown\n"),
+      std::string::npos)
+      << one_more;
+
+  // Faults found at the end of the file (a block never closed, a pass without its pixel
+  // shader) are counted too.
+  const std::string late =
+      errors_of(repeated("bogus\n", d3dx9::kReportedFaults) + "technique T\n  pass\n    vertex\n");
+  EXPECT_NE(late.find("bad.fx: error: 2 more faults not shown\n"), std::string::npos) << late;
+}
+
 TEST(EffectSourceErrors, EveryFaultOfAWellFormedFileStillNamesItsLineAndToken) {
   const std::string errors = errors_of(
       "parameter vector3 Where\n"

@@ -12,17 +12,12 @@
 
 #include "d3d9/d3d9_internal.h"
 #include "device_fixture.h"
+#include "support/temp_folder.h"
 
 namespace {
 
-std::string temp_dir() {
-  static const std::string dir = "/tmp/vornex_effect_" + std::to_string(getpid());
-  mkdir(dir.c_str(), 0700);
-  return dir;
-}
-
 std::string write_effect(const std::string& name, const std::string& text) {
-  std::string path = temp_dir() + "/" + name;
+  std::string path = test_support::temp_path(name);
   std::ofstream(path, std::ios::binary) << text;
   return path;
 }
@@ -380,6 +375,66 @@ TEST_F(D3dxEffects, AGlslErrorGivesTheCompilersMessageWithFileAndLine) {
   EXPECT_TRUE(std::regex_search(errors, std::regex("vertex shader: .*:19\\("))) << errors;
 }
 
+// The error text reaches the console and a message box: nothing but printable lines.
+bool is_printable_lines(const std::string& text) {
+  for (char c : text)
+    if (c != '\n' && c != '\t' && (c < 0x20 || c > 0x7E)) return false;
+  return true;
+}
+
+bool ends_with(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Mesa's preprocessor repeats an #error line as the file has it: the bytes the log repeats
+// come back as escapes, with the file's own line numbers.
+TEST_F(D3dxEffects, BytesTheCompilerRepeatsFromTheFileComeBackAsEscapes) {
+  // Line 24 of the file is the #error.
+  std::string errors =
+      fail_to_load(write_effect("echo.fx", effect_text("",
+                                                       "#error bad \x01\x1b[2J\xff\t\\x41 end\n"
+                                                       "      void main() { frag_color = vec4(1); }\n")));
+  EXPECT_TRUE(is_printable_lines(errors)) << errors;
+  EXPECT_TRUE(std::regex_search(errors, std::regex("echo\\.fx: pixel shader: .*:24\\("))) << errors;
+  EXPECT_NE(errors.find("#error bad \\x01\\x1B[2J\\xFF\t\\\\x41 end\n"), std::string::npos) << errors;
+
+  // A huge line is cut short, and its line number stays.
+  errors = fail_to_load(
+      write_effect("long.fx", effect_text("", "#error " + std::string(20000, 'A') +
+                                                  "\n      void main() { frag_color = vec4(1); }\n")));
+  EXPECT_TRUE(std::regex_search(errors, std::regex("long\\.fx: pixel shader: .*:24\\(.*AAA\\.\\.\\.\n")))
+      << errors;
+  EXPECT_LT(errors.size(), 1000u) << errors;
+}
+
+TEST_F(D3dxEffects, ALongCompilerLogIsCutShortWithANote) {
+  // One error a line from line 25 on.
+  std::string body = "      void main() {\n";
+  for (int i = 0; i < 1000; ++i) body += "        frag_color = undeclared" + std::to_string(i) + ";\n";
+  std::string errors = fail_to_load(write_effect("many.fx", effect_text("", body + "      }\n")));
+  EXPECT_LE(errors.size(), d3d9::kLogBytes);
+  EXPECT_TRUE(ends_with(errors, "\n... (log cut)\n")) << errors;
+  EXPECT_TRUE(std::regex_search(errors, std::regex("many\\.fx: pixel shader: .*:25\\(.*undeclared0")))
+      << errors;
+}
+
+TEST_F(D3dxEffects, ManyFaultyPassesTogetherStayWithinTheLogLength) {
+  std::string text = std::string(kHead) + "technique Main\n";
+  for (int i = 0; i < 200; ++i)
+    text += "  pass P" + std::to_string(i) + "\n" + kVertex +
+            "    pixel\n      void main() { frag_color = ; }\n    end\n";
+  HRESULT hr = S_OK;
+  std::string errors = fail_to_load(write_effect("passes.fx", text), &hr);
+  EXPECT_EQ(hr, E_FAIL);
+  EXPECT_LE(errors.size(), d3d9::kLogBytes);
+  EXPECT_TRUE(ends_with(errors, "\n... (log cut)\n")) << errors;
+  EXPECT_NE(errors.find("passes.fx(12): error: technique 'Main', pass 'P0' does not compile:\n"),
+            std::string::npos)
+      << errors;
+  EXPECT_NE(errors.find("pass 'P1' does not compile"), std::string::npos) << errors;
+  EXPECT_EQ(errors.find("pass 'P199'"), std::string::npos) << errors;
+}
+
 TEST_F(D3dxEffects, FormatFaultsAreReportedWithFileAndLineOneByOne) {
   std::string text =
       "parameter float4x4 World\n"        // 1
@@ -430,8 +485,8 @@ TEST_F(D3dxEffects, FormatFaultsAreReportedWithFileAndLineOneByOne) {
 }
 
 TEST_F(D3dxEffects, AMissingFileFailsWithATextNamingItAndBackslashesAreFolders) {
-  std::string errors = fail_to_load(temp_dir() + "/absent.fx");
-  EXPECT_NE(errors.find(temp_dir() + "/absent.fx"), std::string::npos) << errors;
+  std::string errors = fail_to_load(test_support::temp_path("absent.fx"));
+  EXPECT_NE(errors.find(test_support::temp_path("absent.fx")), std::string::npos) << errors;
 
   std::string path =
       write_effect("found.fx", effect_text("", "      void main() { frag_color = vec4(1); }\n"));

@@ -345,6 +345,7 @@ TEST_F(D3dxFontDeathTest, WithoutAnyFontFileCreationFailsNamingTheFace) {
         std::_Exit(FAILED(hr) && font == nullptr ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "\"Arial\"");
+  std::remove(config.c_str());
 }
 
 }  // namespace

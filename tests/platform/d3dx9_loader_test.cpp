@@ -7,12 +7,11 @@
 #include <string>
 
 #include "device_fixture.h"
+#include "support/temp_folder.h"
 
 namespace {
 
-std::string temp_path(const char* name) {
-  return "/tmp/vornex_loader_" + std::to_string(getpid()) + "_" + name;
-}
+std::string temp_path(const char* name) { return test_support::temp_path(name); }
 
 void put16(std::string& s, unsigned v) {
   s += char(v & 0xFF);
