@@ -8,8 +8,8 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   # the platform layer's libraries
   libsdl2-dev libepoxy-dev libfreetype-dev libfontconfig-dev libstb-dev fonts-liberation
-  # tests
-  libgtest-dev libgmock-dev
+  # tests; LeakSanitizer's run-time library for the soak run
+  libgtest-dev libgmock-dev liblsan0
   # fuzzing the platform's file readers (clang with libFuzzer and the sanitizer runtimes)
   clang libclang-rt-14-dev
   # end-to-end tests in a real X server
