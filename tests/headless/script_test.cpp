@@ -151,6 +151,14 @@ TEST(Script, RepeatBlocksMustBeWellFormed) {
   EXPECT_NE(parse_error(big).find("past"), std::string::npos);
 }
 
+TEST(Script, CrlfLineEndsStayOutOfMessages) {
+  auto steps = parse_ok("at 10 shot a.png\r\nrepeat 2\r\n  after 5 close\r\nend\r\n");
+  ASSERT_EQ(steps.size(), 3u);
+  EXPECT_EQ(steps[0].file, "a.png");
+  EXPECT_EQ(steps[0].text, "at 10 shot a.png") << "the line as written, without its carriage return";
+  EXPECT_EQ(steps[2].atMs, 20u);
+}
+
 TEST(Script, MissingFileIsNamed) {
   std::vector<ScriptStep> steps;
   std::string error;

@@ -34,15 +34,21 @@ struct FrameSamples {
   std::vector<double> allCpu;  // ms of CPU time of every thread
 };
 
+// `frames` play frames from the scene, untimed: what the game's own drawing needs
+// (the driver's shaders and buffers) is made before anything else is measured.
+void play_frames(World& world, const Scene& scene, int frames);
+
 // The play frame as a pass of the main loop runs it in play (update, then the frame
-// with its Present), waited out to the last pixel; then the floor's frame of the same
-// World. Interleaved, so that both meet the same machine.
+// with its Present), waited out to the last pixel; then the floor's frame of the World
+// as the play frame drew it (the frame changes the World after its draws). Interleaved,
+// so that both meet the same machine.
 void measure_frames(World& world, const Scene& scene, GlFloor* floor, int warmUp, int frames,
                     FrameSamples* play, FrameSamples* bare);
 
-// How far the floor's picture is from the game's: the mean difference per channel
-// (0..255). A check that both drew the same scene; the heads-up line is only the game's.
-// With saveDir, both pictures are saved there as bench_game.png and bench_floor.png.
+// How far the floor's last picture is from the game's: the mean difference per colour
+// channel (0..255), or -1 when either cannot be read. A check that both drew the same
+// scene; the heads-up line is only the game's. With saveDir, both pictures are saved
+// there as bench_game.png and bench_floor.png.
 double picture_difference(GlFloor* floor, const std::string& saveDir);
 
 #endif  // VORNEX_TOOLS_BENCH_FRAME_BENCH_H

@@ -279,11 +279,24 @@ void draw_floor_frame(GlFloor* f, const World& world) {
   glFinish();
 }
 
-void read_floor_pixels(GlFloor* f, unsigned char* rgba) {
+void read_floor_pixels(GlFloor* f, int* width, int* height, std::vector<DWORD>* pixels) {
   SDL_GL_MakeCurrent(f->window, f->context);
   glBindFramebuffer(GL_FRAMEBUFFER, f->framebuffer);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+  std::vector<unsigned char> rgba(static_cast<size_t>(kSize) * kSize * 4);
+  glReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+  pixels->assign(static_cast<size_t>(kSize) * kSize, 0);
+  for (int y = 0; y < kSize; ++y) {
+    const unsigned char* row =
+        rgba.data() + static_cast<size_t>(kSize - 1 - y) * kSize * 4;  // GL: bottom first
+    for (int x = 0; x < kSize; ++x) {
+      const unsigned char* p = row + x * 4;
+      (*pixels)[static_cast<size_t>(y) * kSize + x] =
+          (DWORD(p[3]) << 24) | (DWORD(p[0]) << 16) | (DWORD(p[1]) << 8) | p[2];
+    }
+  }
+  *width = kSize;
+  *height = kSize;
 }
 
 void destroy_floor(GlFloor* f) {

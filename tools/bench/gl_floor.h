@@ -8,7 +8,10 @@
 #ifndef VORNEX_TOOLS_BENCH_GL_FLOOR_H
 #define VORNEX_TOOLS_BENCH_GL_FLOOR_H
 
+#include <windows.h>
+
 #include <string>
+#include <vector>
 
 struct World;
 struct GlFloor;
@@ -22,8 +25,9 @@ GlFloor* create_floor(World& world, std::string* error);
 // window and a swap) and waiting for the rendering to finish.
 void draw_floor_frame(GlFloor* floor, const World& world);
 
-// The floor's back buffer as RGBA8, rows bottom first (for a look at what it drew).
-void read_floor_pixels(GlFloor* floor, unsigned char* rgba);
+// The floor's back buffer in the form the game's is read in (0xAARRGGBB, rows top
+// first), for a look at what it drew.
+void read_floor_pixels(GlFloor* floor, int* width, int* height, std::vector<DWORD>* pixels);
 
 void destroy_floor(GlFloor* floor);
 

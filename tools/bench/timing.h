@@ -35,7 +35,8 @@ inline double process_cpu_ms() {
   return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_nsec) / 1.0e6;
 }
 
-// The sample below which a fraction q (0..1) of the samples lie (nearest rank); 0 for none.
+// The smallest sample with at least a fraction q (0..1) of the samples at or below it
+// (the nearest-rank percentile: q = 0.99 gives the 99th); 0 for none.
 inline double quantile(std::vector<double> samples, double q) {
   if (samples.empty()) return 0.0;
   std::sort(samples.begin(), samples.end());
@@ -43,6 +44,16 @@ inline double quantile(std::vector<double> samples, double q) {
   return samples[rank == 0 ? 0 : std::min(rank, samples.size()) - 1];
 }
 
-inline double median(const std::vector<double>& samples) { return quantile(samples, 0.5); }
+// The middle sample, or the mean of the two middle ones for an even count (the nearest
+// rank would give the lower of the two: with two runs, the faster); 0 for none.
+inline double median(std::vector<double> samples) {
+  if (samples.empty()) return 0.0;
+  const size_t half = samples.size() / 2;
+  std::nth_element(samples.begin(), samples.begin() + half, samples.end());
+  const double upper = samples[half];
+  if (samples.size() % 2 == 1) return upper;
+  const double lower = *std::max_element(samples.begin(), samples.begin() + half);
+  return (lower + upper) / 2.0;
+}
 
 #endif  // VORNEX_TOOLS_BENCH_TIMING_H

@@ -1,10 +1,12 @@
 // vornex_headless: the real game, off-screen, on a virtual clock, played by a script.
 // The same script gives the same game: the same kills and the same frames.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "frame_capture.h"
 #include "game_session.h"
 #include "script.h"
 #include "script_runner.h"
@@ -14,7 +16,7 @@ namespace {
 const char* const kUsage =
     "usage: vornex_headless [options] SCRIPT\n"
     "  --run-dir DIR   the game's run-time directory (default: the current directory)\n"
-    "  --shots DIR     where shot steps write their PNGs (default: the current directory)\n"
+    "  --shots DIR     where shot steps write their PNGs, made if missing (default: the current directory)\n"
     "  --frame-ms N    virtual milliseconds per pass besides the loop's own 1 ms (default 16)\n"
     "  --linger MS     virtual time allowed after the last step for the program to quit (default 2000)\n"
     "  --digest        fold every frame drawn into a digest, printed with the summary\n"
@@ -81,6 +83,14 @@ int main(int argc, char** argv) {
   std::vector<ScriptStep> steps;
   std::string error;
   if (!load_script(scriptPath, &steps, &error)) {
+    std::fprintf(stderr, "vornex_headless: %s\n", error.c_str());
+    return 2;
+  }
+  // Made now, so that a shot directory that cannot exist stops the run before it starts
+  // rather than failing every shot step at its end.
+  const bool takesShots = std::any_of(steps.begin(), steps.end(),
+                                      [](const ScriptStep& step) { return step.kind == StepKind::kShot; });
+  if (takesShots && !make_output_directory(options.shotDir, &error)) {
     std::fprintf(stderr, "vornex_headless: %s\n", error.c_str());
     return 2;
   }

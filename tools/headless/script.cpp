@@ -9,8 +9,9 @@
 
 namespace {
 
-const long kLongestStepMs = 24L * 3600 * 1000;  // one day between two steps is plenty
-const long kLargestMove = 10000;                // pixels in one mouse step
+// The largest time a line may give, absolute ("at") or relative ("after"): one day.
+const long kLongestStepMs = 24L * 3600 * 1000;
+const long kLargestMove = 10000;  // pixels in one mouse step
 const long kMostRepeats = 10000;
 const size_t kMostSteps = 1000000;
 
@@ -142,6 +143,7 @@ bool unroll_repeats(const std::string& text, std::vector<ScriptLine>* out, std::
   };
   while (std::getline(input, raw)) {
     ++number;
+    if (!raw.empty() && raw.back() == '\r') raw.pop_back();  // a script saved with CRLF line ends
     std::istringstream words(raw.substr(0, raw.find('#')));
     ScriptLine line{number, raw, {}};
     for (std::string word; words >> word;) line.words.push_back(word);

@@ -96,15 +96,17 @@ bool is_observation(StepKind kind) {
          kind == StepKind::kExpectQuit;
 }
 
-// Steps the program never reached because it quit first. Input has nobody to go to
-// (a click's release after the click that quit, say); of the observations, only
-// "expect quit" holds.
+// Steps the program never reached because it quit first, or never started. Input has
+// nobody to go to (a click's release after the click that quit, say); of the
+// observations, only "expect quit" holds.
 void settle_unreached(const std::vector<ScriptStep>& steps, size_t next, RunResult& result) {
+  std::string why = "not reached: the game did not start";
+  if (result.started)
+    why = "not reached: the program had quit at " + std::to_string(result.virtualMs) + " ms";
   for (; next < steps.size(); ++next) {
     const ScriptStep& step = steps[next];
     if (!is_observation(step.kind)) continue;
-    count_expectation(result, step, step.kind == StepKind::kExpectQuit,
-                      "not reached: the program had quit at " + std::to_string(result.virtualMs) + " ms");
+    count_expectation(result, step, step.kind == StepKind::kExpectQuit, why);
   }
 }
 
