@@ -1,10 +1,15 @@
-# VORNEX: the two commands a player or a maintainer needs.
-#   make play   install what is missing, build, and start the game
-#   make test   install what is missing, build, and run every test
-#   make bench  build, and print the performance figures with their targets
+# VORNEX: the commands a player or a maintainer needs.
+#   make play           install what is missing, build, and start the game
+#   make test           install what is missing, build, and run every test (what CI runs)
+#   make bench          build, and print the performance figures with their targets
+# The long runs, outside `make test`:
+#   make soak           fifty whole games in a row under LeakSanitizer
+#   make sanitize-full  the unit tests, fifty worlds and a whole game cycle under the sanitizers
+#   make fuzz-long      each file reader under libFuzzer for SECONDS seconds (default 300)
 BUILD ?= build
+SECONDS ?= 300
 
-.PHONY: deps build play test bench windows clean
+.PHONY: deps build play test bench windows soak sanitize-full fuzz-long clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -16,8 +21,9 @@ build: deps
 play: build
 	cd $(BUILD)/run && ../vornex
 
-test: build
-	ctest --test-dir $(BUILD) --output-on-failure
+# Installs and builds itself, timing each stage.
+test:
+	bash scripts/run-tests.sh $(BUILD)
 
 # Figures only, never pass or fail: run it on a quiet machine.
 bench: build
@@ -25,6 +31,15 @@ bench: build
 
 windows: deps
 	bash scripts/build-windows.sh $(BUILD)/windows
+
+soak: build
+	bash scripts/run-soak.sh 50 $(BUILD)/vornex_headless $(BUILD)/run $(BUILD)/soak-full
+
+sanitize-full: deps
+	bash scripts/run-sanitizers.sh --full $(BUILD)/sanitize
+
+fuzz-long: deps
+	bash scripts/run-fuzzers.sh $(SECONDS) $(BUILD)/fuzz
 
 clean:
 	rm -rf $(BUILD)
