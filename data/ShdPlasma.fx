@@ -8,65 +8,95 @@
 // writes), so it glows and overlapping bolts add up instead of hiding each other; its
 // back faces are culled (the meshes wind clockwise seen from outside, Direct3D's front)
 // so that each spot of the surface adds its light once.
+//
+// textureImage1 is sampled on stage 0 and textureImage2 on stage 1. PlasmaColor starts
+// out blue (the D3DCOLOR 0xFF0000FF); the game sets it with SetInt and a D3DCOLOR.
 
-parameter float4x4 World
-parameter float4x4 View
-parameter float4x4 Projection
-parameter texture textureImage1 stage 0 filter linear address wrap
-parameter texture textureImage2 stage 1 filter linear address wrap
-parameter float timeOffset
-parameter color PlasmaColor = 0xFF0000FF
+float4x4 World;
+float4x4 View;
+float4x4 Projection;
+texture textureImage1;
+texture textureImage2;
+float timeOffset;
+float4 PlasmaColor = {0, 0, 1, 1};
+
+sampler2D textureImage1Sampler = sampler_state
+{
+    Texture = <textureImage1>;
+    MinFilter = LINEAR;
+    MagFilter = LINEAR;
+    AddressU = WRAP;
+    AddressV = WRAP;
+};
+
+sampler2D textureImage2Sampler = sampler_state
+{
+    Texture = <textureImage2>;
+    MinFilter = LINEAR;
+    MagFilter = LINEAR;
+    AddressU = WRAP;
+    AddressV = WRAP;
+};
+
+static const float kGrow = 1.4;  // the glow reaches past the mesh
+
+struct PlasmaVSOutput
+{
+    float4 Position : POSITION;
+    float3 Normal : TEXCOORD0;  // the normal in view space
+    float3 ToEye : TEXCOORD1;   // from the surface to the viewer, in view space
+    float2 UV : TEXCOORD2;
+};
+
+PlasmaVSOutput PlasmaVS(float3 position : POSITION, float3 normal : NORMAL,
+                        float2 texcoord : TEXCOORD0)
+{
+    PlasmaVSOutput o;
+    float4 eye = mul(mul(float4(position * kGrow, 1.0), World), View);
+    o.Position = mul(eye, Projection);
+    o.Normal = mul(mul(float4(normal, 0.0), World), View).xyz;
+    o.ToEye = -eye.xyz;
+    o.UV = texcoord;
+    return o;
+}
+
+float Luma(float3 c) { return dot(c, float3(0.299, 0.587, 0.114)); }
+
+float4 PlasmaPS(float3 normal : TEXCOORD0, float3 toEye : TEXCOORD1,
+                float2 uv : TEXCOORD2) : COLOR0
+{
+    float seconds = timeOffset * 10.0;
+    float2 flowA = uv + float2(0.61, 0.23) * seconds;
+    float2 flowB = uv * 1.5 - float2(0.17, 0.83) * seconds;
+    float filaments = Luma(tex2D(textureImage1Sampler, flowA).rgb);
+    float3 waves = tex2D(textureImage2Sampler, flowB).rgb;
+    float pulse = 0.85 + 0.15 * sin(seconds * 17.0);
+
+    float3 n = normalize(normal + float3(0.0, 1e-6, 0.0));
+    float facing = abs(dot(n, normalize(toEye)));
+    float core = pow(facing, 4.0);
+    float edge = smoothstep(0.0, 0.5, facing);  // soft silhouette
+
+    // The colour the game asks for carries the body; the waves shimmer through it and
+    // the brightest filaments and the middle burn white.
+    float3 tint = PlasmaColor.rgb;
+    float3 body = tint * (0.45 + 1.0 * Luma(waves)) + waves * 0.2;
+    float heat = smoothstep(0.45, 0.95, filaments) * pulse;
+    float3 hot = lerp(float3(1.0, 1.0, 1.0), tint, 0.3) * (heat * 0.8 + core * 0.6);
+    float alpha = clamp(0.25 + 0.6 * edge + 0.3 * heat, 0.0, 1.0) * PlasmaColor.a;
+    return float4(body + hot, alpha);
+}
 
 technique GlobalShader
-  pass P0
-    state AlphaBlendEnable = TRUE
-    state SrcBlend = SrcAlpha
-    state DestBlend = One
-    state ZWriteEnable = FALSE
-    state CullMode = CCW
-    vertex
-      in vec3 in_position;
-      in vec3 in_normal;
-      in vec2 in_texcoord;
-      out vec3 v_normal;
-      out vec3 v_toEye;
-      out vec2 v_uv;
-      const float kGrow = 1.4;  // the glow reaches past the mesh
-      void main() {
-        vec4 eye = View * (World * vec4(in_position * kGrow, 1.0));
-        gl_Position = Projection * eye;
-        v_normal = (View * (World * vec4(in_normal, 0.0))).xyz;
-        v_toEye = -eye.xyz;
-        v_uv = in_texcoord;
-      }
-    end
-    pixel
-      in vec3 v_normal;
-      in vec3 v_toEye;
-      in vec2 v_uv;
-
-      float luma(vec3 c) { return dot(c, vec3(0.299, 0.587, 0.114)); }
-
-      void main() {
-        float seconds = timeOffset * 10.0;
-        vec2 flowA = v_uv + vec2(0.61, 0.23) * seconds;
-        vec2 flowB = v_uv * 1.5 - vec2(0.17, 0.83) * seconds;
-        float filaments = luma(texture(textureImage1, flowA).rgb);
-        vec3 waves = texture(textureImage2, flowB).rgb;
-        float pulse = 0.85 + 0.15 * sin(seconds * 17.0);
-
-        vec3 n = normalize(v_normal + vec3(0.0, 1e-6, 0.0));
-        float facing = abs(dot(n, normalize(v_toEye)));
-        float core = pow(facing, 4.0);
-        float edge = smoothstep(0.0, 0.5, facing);  // soft silhouette
-
-        // The colour the game asks for carries the body; the waves shimmer through it and
-        // the brightest filaments and the middle burn white.
-        vec3 tint = PlasmaColor.rgb;
-        vec3 body = tint * (0.45 + 1.0 * luma(waves)) + waves * 0.2;
-        float heat = smoothstep(0.45, 0.95, filaments) * pulse;
-        vec3 hot = mix(vec3(1.0), tint, 0.3) * (heat * 0.8 + core * 0.6);
-        float alpha = clamp(0.25 + 0.6 * edge + 0.3 * heat, 0.0, 1.0) * PlasmaColor.a;
-        frag_color = vec4(body + hot, alpha);
-      }
-    end
+{
+    pass P0
+    {
+        AlphaBlendEnable = TRUE;
+        SrcBlend = SRCALPHA;
+        DestBlend = ONE;
+        ZWriteEnable = FALSE;
+        CullMode = CCW;
+        VertexShader = compile vs_3_0 PlasmaVS();
+        PixelShader = compile ps_3_0 PlasmaPS();
+    }
+}

@@ -8,6 +8,9 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   # the platform layer's libraries
   libsdl2-dev libepoxy-dev libfreetype-dev libfontconfig-dev libstb-dev fonts-liberation
+  # the effect files' HLSL: glslang to SPIR-V (with SPIRV-Tools; its CMake package also wants
+  # glslang-tools), SPIRV-Cross to GLSL
+  glslang-dev glslang-tools spirv-tools libspirv-cross-c-shared-dev
   # tests; LeakSanitizer's run-time library for the soak run
   libgtest-dev libgmock-dev liblsan0
   # fuzzing the platform's file readers (clang with libFuzzer and the sanitizer runtimes)

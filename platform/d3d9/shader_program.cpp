@@ -21,10 +21,10 @@ const char* const kVertexEpilogue =
 
 const char* const kFragmentPrologue =
     "#version 330 core\n"
-    "out vec4 frag_color;\n"
     "uniform int vx_alpha_func;\n"
     "uniform int vx_alpha_ref;\n"
     "#define main vx_author_main\n";
+const char* const kFragmentOutput = "out vec4 frag_color;\n";
 
 // vx_alpha_func is 0 with the alpha test off, else a D3DCMPFUNC; alpha is compared
 // as the byte the colour would store, as Direct3D does.
@@ -106,12 +106,13 @@ GLuint compile(GLenum kind, const std::string& text, std::string* raw_log) {
 
 bool build_program(const std::string& vertex_body, const std::string& fragment_body,
                    const std::string& source_name, int vertex_first_line, int fragment_first_line,
-                   ShaderProgram* out, std::string* log) {
+                   ShaderProgram* out, std::string* log, FragmentOutput output) {
   *out = ShaderProgram{};
   log->clear();
   std::string vertex = kVertexPrologue + line_directive(vertex_first_line) + vertex_body + kVertexEpilogue;
-  std::string fragment =
-      kFragmentPrologue + line_directive(fragment_first_line) + fragment_body + kFragmentEpilogue;
+  std::string fragment = std::string(kFragmentPrologue) +
+                         (output == FragmentOutput::kDeclaredByWrapper ? kFragmentOutput : "") +
+                         line_directive(fragment_first_line) + fragment_body + kFragmentEpilogue;
 
   std::string vertex_log, fragment_log;
   GLuint vs = compile(GL_VERTEX_SHADER, vertex, &vertex_log);

@@ -37,9 +37,14 @@ const size_t kLogBytes = 4096;
 // line naming `source_name` and the line in the author's text. The log is printable text
 // (see printable_text.h) of at most kLogBytes; a longer one is cut short, ending with a line
 // "... (log cut)".
+// Who declares the fragment shader's `out vec4 frag_color`: the wrapper, for shaders written
+// by hand, or the fragment body itself (the effects' shaders, translated from HLSL).
+enum class FragmentOutput { kDeclaredByWrapper, kDeclaredByShader };
+
 bool build_program(const std::string& vertex_body, const std::string& fragment_body,
                    const std::string& source_name, int vertex_first_line, int fragment_first_line,
-                   ShaderProgram* out, std::string* log);
+                   ShaderProgram* out, std::string* log,
+                   FragmentOutput output = FragmentOutput::kDeclaredByWrapper);
 
 void destroy_program(ShaderProgram* program);
 

@@ -40,48 +40,61 @@ int D3dxEffectState::find_parameter(D3DXHANDLE name) const {
   return -1;
 }
 
-// Matrices go up as stored, untransposed: GLSL's `M * v` then computes Direct3D's
-// row-vector `v * M`.
+// The sampler states an effect may set, saved at Begin and put back at End.
+static const D3DSAMPLERSTATETYPE kSavedSamplerStateTypes[] = {D3DSAMP_MINFILTER, D3DSAMP_MAGFILTER, D3DSAMP_MIPFILTER,
+                                                       D3DSAMP_ADDRESSU, D3DSAMP_ADDRESSV};
+static const size_t kSavedSamplerStates = sizeof(kSavedSamplerStateTypes) / sizeof(kSavedSamplerStateTypes[0]);
+
+// A float4x4 goes up as D3DX stores it, untransposed: the translated shader's `M * v` then
+// computes HLSL's mul(v, M) with D3DX's row-major matrix, as a column-major parameter does
+// on Windows.
+static void upload_value(GLint location, ParameterType type, const D3dxParameterValue& v) {
+  if (location < 0) return;
+  switch (type) {
+    case ParameterType::kFloat:
+      glUniform1f(location, v.floats[0]);
+      break;
+    case ParameterType::kFloat2:
+      glUniform2fv(location, 1, v.floats);
+      break;
+    case ParameterType::kFloat3:
+      glUniform3fv(location, 1, v.floats);
+      break;
+    case ParameterType::kFloat4:
+      glUniform4fv(location, 1, v.floats);
+      break;
+    case ParameterType::kMatrix:
+      glUniformMatrix4fv(location, 1, GL_FALSE, v.floats);
+      break;
+    case ParameterType::kInt:
+      glUniform1i(location, v.integer);
+      break;
+    case ParameterType::kTexture:
+      break;  // its samplers' units are fixed at link time
+  }
+}
+
 void D3dxEffectState::upload_values(const D3dxEffectPass& pass) const {
   device->state->make_current();
   glUseProgram(pass.program.name);
   for (size_t i = 0; i < parameters.size(); ++i) {
-    GLint location = pass.locations[i];
-    if (location < 0) continue;
-    const D3dxParameterValue& v = values[i];
-    switch (parameters[i].type) {
-      case ParameterType::kMatrix:
-        glUniformMatrix4fv(location, 1, GL_FALSE, v.floats);
-        break;
-      case ParameterType::kFloat:
-        glUniform1f(location, v.floats[0]);
-        break;
-      case ParameterType::kInt:
-        glUniform1i(location, v.integer);
-        break;
-      case ParameterType::kColor:
-        glUniform4fv(location, 1, v.floats);
-        break;
-      case ParameterType::kTexture:
-        break;  // the sampler's unit is fixed at link time
-    }
+    upload_value(pass.vertexLocations[i], parameters[i].type, values[i]);
+    upload_value(pass.pixelLocations[i], parameters[i].type, values[i]);
   }
 }
 
-void D3dxEffectState::apply_texture(size_t i) {
-  const d3dx9::EffectParameter& p = parameters[i];
-  D3dxParameterValue& v = values[i];
-  const DWORD stage = static_cast<DWORD>(p.stage);
-  if (v.textureSet) device->SetTexture(stage, v.texture);
-  v.textureDirty = false;
-  if (p.filter) {
-    device->SetSamplerState(stage, D3DSAMP_MINFILTER, p.filter);
-    device->SetSamplerState(stage, D3DSAMP_MAGFILTER, p.filter);
+void D3dxEffectState::apply_sampler(size_t i) {
+  const d3dx9::EffectSampler& s = samplers[i];
+  const DWORD stage = static_cast<DWORD>(s.stage);
+  if (s.texture >= 0) {
+    D3dxParameterValue& v = values[static_cast<size_t>(s.texture)];
+    if (v.textureSet) device->SetTexture(stage, v.texture);
   }
-  if (p.address) {
-    device->SetSamplerState(stage, D3DSAMP_ADDRESSU, p.address);
-    device->SetSamplerState(stage, D3DSAMP_ADDRESSV, p.address);
-  }
+  if (s.minFilter) device->SetSamplerState(stage, D3DSAMP_MINFILTER, s.minFilter);
+  if (s.magFilter) device->SetSamplerState(stage, D3DSAMP_MAGFILTER, s.magFilter);
+  if (s.setsMipFilter) device->SetSamplerState(stage, D3DSAMP_MIPFILTER, s.mipFilter);
+  if (s.addressU) device->SetSamplerState(stage, D3DSAMP_ADDRESSU, s.addressU);
+  if (s.addressV) device->SetSamplerState(stage, D3DSAMP_ADDRESSV, s.addressV);
 }
 
 void D3dxEffectState::save_device_state() {
@@ -93,17 +106,14 @@ void D3dxEffectState::save_device_state() {
       for (const d3dx9::EffectRenderState& earlier : savedStates) known = known || earlier.state == s.state;
       if (!known) savedStates.push_back({s.state, d->renderStates[s.state]});
     }
-  savedTextures.assign(parameters.size(), nullptr);
-  savedSamplers.assign(parameters.size() * 4, 0);
-  for (size_t i = 0; i < parameters.size(); ++i) {
-    if (parameters[i].type != ParameterType::kTexture) continue;
-    const int stage = parameters[i].stage;
+  savedTextures.assign(samplers.size(), nullptr);
+  savedSamplers.assign(samplers.size() * kSavedSamplerStates, 0);
+  for (size_t i = 0; i < samplers.size(); ++i) {
+    const int stage = samplers[i].stage;
     savedTextures[i] = d->textures[stage];
     if (savedTextures[i]) savedTextures[i]->AddRef();  // kept alive until End puts it back
-    savedSamplers[i * 4 + 0] = d->samplerStates[stage][D3DSAMP_MINFILTER];
-    savedSamplers[i * 4 + 1] = d->samplerStates[stage][D3DSAMP_MAGFILTER];
-    savedSamplers[i * 4 + 2] = d->samplerStates[stage][D3DSAMP_ADDRESSU];
-    savedSamplers[i * 4 + 3] = d->samplerStates[stage][D3DSAMP_ADDRESSV];
+    for (size_t k = 0; k < kSavedSamplerStates; ++k)
+      savedSamplers[i * kSavedSamplerStates + k] = d->samplerStates[stage][kSavedSamplerStateTypes[k]];
   }
   saved = true;
 }
@@ -111,14 +121,11 @@ void D3dxEffectState::save_device_state() {
 void D3dxEffectState::restore_device_state() {
   if (!saved) return;
   for (const d3dx9::EffectRenderState& s : savedStates) device->SetRenderState(s.state, s.value);
-  for (size_t i = 0; i < parameters.size(); ++i) {
-    if (parameters[i].type != ParameterType::kTexture) continue;
-    const DWORD stage = static_cast<DWORD>(parameters[i].stage);
+  for (size_t i = 0; i < samplers.size(); ++i) {
+    const DWORD stage = static_cast<DWORD>(samplers[i].stage);
     device->SetTexture(stage, savedTextures[i]);
-    device->SetSamplerState(stage, D3DSAMP_MINFILTER, savedSamplers[i * 4 + 0]);
-    device->SetSamplerState(stage, D3DSAMP_MAGFILTER, savedSamplers[i * 4 + 1]);
-    device->SetSamplerState(stage, D3DSAMP_ADDRESSU, savedSamplers[i * 4 + 2]);
-    device->SetSamplerState(stage, D3DSAMP_ADDRESSV, savedSamplers[i * 4 + 3]);
+    for (size_t k = 0; k < kSavedSamplerStates; ++k)
+      device->SetSamplerState(stage, kSavedSamplerStateTypes[k], savedSamplers[i * kSavedSamplerStates + k]);
   }
   for (IDirect3DBaseTexture9* texture : savedTextures) release_texture(texture);
   savedTextures.clear();
@@ -207,7 +214,7 @@ HRESULT ID3DXEffect::SetInt(D3DXHANDLE hParameter, INT n) {
     case ParameterType::kFloat:
       state->values[i].floats[0] = static_cast<float>(n);
       return D3D_OK;
-    case ParameterType::kColor:
+    case ParameterType::kFloat4:
       state->values[i].set_color(static_cast<DWORD>(n));
       return D3D_OK;
     default:
@@ -253,8 +260,8 @@ HRESULT ID3DXEffect::BeginPass(UINT Pass) {
   state->upload_values(pass);
   state->publish_world();
   for (const d3dx9::EffectRenderState& s : pass.states) state->device->SetRenderState(s.state, s.value);
-  for (size_t i = 0; i < state->parameters.size(); ++i)
-    if (state->parameters[i].type == ParameterType::kTexture) state->apply_texture(i);
+  for (size_t i = 0; i < state->samplers.size(); ++i) state->apply_sampler(i);
+  for (D3dxParameterValue& v : state->values) v.textureDirty = false;
   return D3D_OK;
 }
 
@@ -263,11 +270,10 @@ HRESULT ID3DXEffect::CommitChanges() {
   const D3dxEffectTechnique& technique = state->techniques[state->activeTechnique];
   state->upload_values(technique.passes[static_cast<size_t>(state->activePass)]);
   state->publish_world();
-  for (size_t i = 0; i < state->parameters.size(); ++i)
-    if (state->values[i].textureDirty && state->parameters[i].type == ParameterType::kTexture) {
-      state->device->SetTexture(static_cast<DWORD>(state->parameters[i].stage), state->values[i].texture);
-      state->values[i].textureDirty = false;
-    }
+  for (const d3dx9::EffectSampler& s : state->samplers)
+    if (s.texture >= 0 && state->values[static_cast<size_t>(s.texture)].textureDirty)
+      state->device->SetTexture(static_cast<DWORD>(s.stage), state->values[static_cast<size_t>(s.texture)].texture);
+  for (D3dxParameterValue& v : state->values) v.textureDirty = false;
   return D3D_OK;
 }
 

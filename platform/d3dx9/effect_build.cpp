@@ -1,8 +1,7 @@
-// D3DXCreateEffectFromFileA: the effect file read, checked and compiled, one OpenGL
-// program per pass. Every parameter is declared as a uniform in both stages of every
-// pass, under its own name, so the author's GLSL uses the parameters without
-// declaring them; texture parameters are sampler2D uniforms on the texture unit of
-// their stage.
+// D3DXCreateEffectFromFileA: the effect file preprocessed, its framework read and each
+// pass's two functions compiled from HLSL and translated to GLSL (effect_translate.h),
+// then linked into one OpenGL program per pass.
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -11,6 +10,7 @@
 #include "../d3d9/printable_text.h"
 #include "../win32/win32_internal.h"
 #include "effect_internal.h"
+#include "effect_translate.h"
 
 static_assert(d3dx9::kSamplerStages == D3d9DeviceState::kStages,
               "texture parameters feed the device's stages");
@@ -30,16 +30,20 @@ bool read_file(const std::string& path, std::string* text) {
   return !in.bad();
 }
 
-// One stage's GLSL: the parameters' declarations, each marked with its line in the
-// file, then the author's text from its own first line, so that the compiler's log
-// names the file's lines.
-std::string stage_text(const d3dx9::EffectSource& source, const d3dx9::EffectShaderText& shader) {
-  std::string text;
-  for (const d3dx9::EffectParameter& p : source.parameters)
-    text +=
-        "#line " + std::to_string(p.line) + "\nuniform " + d3dx9::glsl_type(p.type) + " " + p.name + ";\n";
-  text += "#line " + std::to_string(shader.firstLine) + "\n" + shader.text;
-  return text;
+// Longest line of a compiler's message repeated.
+const size_t kLineBytes = 400;
+
+// Messages made printable line by line (the compiler may quote the file's bytes), each line
+// held to kLineBytes.
+std::string printable_lines(const std::string& text) {
+  std::string out;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!d3d9::append_printable(&out, line, kLineBytes, true)) out += "...";
+    out += '\n';
+  }
+  return out;
 }
 
 std::string pass_title(const std::string& file_name, const d3dx9::EffectTechnique& technique,
@@ -56,26 +60,18 @@ bool D3dxEffectState::build(IDirect3DDevice9* device, const d3dx9::EffectSource&
   auto* state = new D3dxEffectState;
   state->device = device;
   state->parameters = source.parameters;
+  state->samplers = source.samplers;
   state->values.resize(source.parameters.size());
   for (size_t i = 0; i < source.parameters.size(); ++i) {
     const d3dx9::EffectParameter& p = source.parameters[i];
     D3dxParameterValue& v = state->values[i];
-    switch (p.type) {
-      case d3dx9::ParameterType::kMatrix:
-        v.floats[0] = v.floats[5] = v.floats[10] = v.floats[15] = 1.0f;
-        break;
-      case d3dx9::ParameterType::kFloat:
-        v.floats[0] = p.initialFloat;
-        break;
-      case d3dx9::ParameterType::kInt:
-        v.integer = p.initialInt;
-        break;
-      case d3dx9::ParameterType::kColor:
-        v.set_color(p.initialColor);
-        break;
-      case d3dx9::ParameterType::kTexture:
-        break;
-    }
+    std::copy(p.initial, p.initial + 16, v.floats);
+    // Held to the int range: a float's number may be past it, and the largest int
+    // itself rounds up to 2^31 as a float.
+    const float f = p.initial[0];
+    v.integer = !(f > -2147483648.0f) ? -2147483647 - 1
+                : !(f < 2147483647.0f)   ? 2147483647
+                                         : static_cast<int>(f);
   }
 
   device->state->make_current();
@@ -89,19 +85,31 @@ bool D3dxEffectState::build(IDirect3DDevice9* device, const d3dx9::EffectSource&
       if (log_full) break;
       D3dxEffectPass p;
       p.states = pass.states;
-      std::string pass_log;
-      if (!d3d9::build_program(stage_text(source, pass.vertex), stage_text(source, pass.pixel), file_name, 1,
-                               1, &p.program, &pass_log)) {
-        // The whole text is held to the length of one program's log.
+      std::string vertex, pixel, errors, pass_log;
+      const bool translated =
+          d3dx9::translate_shader(source.hlsl, file_name, d3dx9::ShaderStage::kVertex, pass.vertex.function,
+                                  &vertex, &errors) &&
+          d3dx9::translate_shader(source.hlsl, file_name, d3dx9::ShaderStage::kPixel, pass.pixel.function, &pixel,
+                                  &errors);
+      if (!translated) {
+        log_full = !d3d9::append_log_lines(log, pass_title(file_name, technique, pass) + printable_lines(errors),
+                                            d3d9::kLogBytes);
+        ok = false;
+      } else if (!d3d9::build_program(vertex, pixel, file_name, 1, 1, &p.program, &pass_log,
+                                      d3d9::FragmentOutput::kDeclaredByShader)) {
         log_full =
             !d3d9::append_log_lines(log, pass_title(file_name, technique, pass) + pass_log, d3d9::kLogBytes);
         ok = false;
       } else {
         glUseProgram(p.program.name);
         for (const d3dx9::EffectParameter& parameter : source.parameters) {
-          GLint location = glGetUniformLocation(p.program.name, parameter.name.c_str());
-          p.locations.push_back(location);
-          if (parameter.type == d3dx9::ParameterType::kTexture) glUniform1i(location, parameter.stage);
+          const std::string member = d3dx9::glsl_member_name(parameter.name);
+          p.vertexLocations.push_back(glGetUniformLocation(p.program.name, ("vx_vs_globals." + member).c_str()));
+          p.pixelLocations.push_back(glGetUniformLocation(p.program.name, ("vx_ps_globals." + member).c_str()));
+        }
+        for (const d3dx9::EffectSampler& sampler : source.samplers) {
+          GLint location = glGetUniformLocation(p.program.name, d3dx9::glsl_sampler_name(sampler.name).c_str());
+          if (location >= 0) glUniform1i(location, sampler.stage);
         }
       }
       built.passes.push_back(p);
@@ -136,15 +144,17 @@ HRESULT WINAPI D3DXCreateEffectFromFileA(IDirect3DDevice9* pDevice, LPCSTR pSrcF
     return failure(D3DERR_INVALIDCALL, file + ": no device, file name or effect pointer\n");
   if (pDefines || pInclude || pPool)
     return failure(D3DERR_INVALIDCALL,
-                   file + ": macros, include handlers and effect pools are not supported\n");
+                   file + ": macros, include handlers and effect pools are not supported (the file's own "
+                          "#define and #include are)\n");
 
   std::string text;
   if (!read_file(win32::native_path(pSrcFile), &text))
     return failure(kFileNotFound, file + ": error: cannot open the effect file\n");
 
+  std::string preprocessed, errors;
+  if (!d3dx9::preprocess_effect(text, file, &preprocessed, &errors)) return failure(D3DXERR_INVALIDDATA, errors);
   d3dx9::EffectSource source;
-  std::string errors;
-  if (!d3dx9::parse_effect(text, file, &source, &errors)) return failure(D3DXERR_INVALIDDATA, errors);
+  if (!d3dx9::parse_effect(preprocessed, file, &source, &errors)) return failure(D3DXERR_INVALIDDATA, errors);
 
   std::string log;
   if (!D3dxEffectState::build(pDevice, source, file, ppEffect, &log)) return failure(E_FAIL, log);

@@ -12,20 +12,22 @@
 #include "effect_source.h"
 
 struct D3dxParameterValue {
-  float floats[16] = {};  // a float4x4 as D3DX stores it (row-major), a float in [0], a color as r, g, b, a
+  float floats[16] = {};  // a float4x4 as D3DX stores it (row-major); a float or floatN from [0]
   int integer = 0;
   IDirect3DBaseTexture9* texture = nullptr;  // the effect holds a reference
-  bool textureSet = false;    // SetTexture was called: BeginPass puts it (null too) on its stage
+  bool textureSet = false;    // SetTexture was called: BeginPass puts it (null too) on its samplers' stages
   bool textureDirty = false;  // set since the pass began: CommitChanges sends it
 
-  // A D3DCOLOR (0xAARRGGBB) as the shader's vec4(r, g, b, a) in 0..1.
+  // A D3DCOLOR (0xAARRGGBB) as a float4 (r, g, b, a) in 0..1, as D3DX's SetInt on a float4.
   void set_color(DWORD argb);
 };
 
 struct D3dxEffectPass {
   std::vector<d3dx9::EffectRenderState> states;
   d3d9::ShaderProgram program;
-  std::vector<GLint> locations;  // per parameter, its uniform in `program` (-1: unused)
+  // Per parameter, its uniform in each stage of `program` (-1: that stage does not use it).
+  std::vector<GLint> vertexLocations;
+  std::vector<GLint> pixelLocations;
 };
 
 struct D3dxEffectTechnique {
@@ -36,6 +38,7 @@ struct D3dxEffectTechnique {
 struct D3dxEffectState {
   IDirect3DDevice9* device = nullptr;  // referenced
   std::vector<d3dx9::EffectParameter> parameters;
+  std::vector<d3dx9::EffectSampler> samplers;
   std::vector<D3dxParameterValue> values;  // one per parameter
   std::vector<D3dxEffectTechnique> techniques;
   size_t technique = 0;  // chosen by SetTechnique
@@ -46,13 +49,13 @@ struct D3dxEffectState {
   int activePass = -1;  // -1: no pass open
   bool saved = false;
   std::vector<d3dx9::EffectRenderState> savedStates;
-  // Per texture parameter: its stage's texture (referenced until End) and the stage's
-  // min filter, mag filter, address u and address v.
+  // Per sampler: its stage's texture (referenced until End) and the stage's sampler states
+  // (kSavedSamplerStates of them, in the order of kSavedSamplerStateTypes).
   std::vector<IDirect3DBaseTexture9*> savedTextures;
   std::vector<DWORD> savedSamplers;
 
-  // Compiles every pass of `source`; on failure returns false with the compiler's log, held to
-  // d3d9::kLogBytes: once it is full the passes left are not compiled.
+  // Compiles every pass of `source`; on failure returns false with the compilers' messages,
+  // held to d3d9::kLogBytes: once it is full the passes left are not compiled.
   static bool build(IDirect3DDevice9* device, const d3dx9::EffectSource& source, const std::string& file_name,
                     ID3DXEffect** out, std::string* log);
   void destroy();
@@ -60,7 +63,7 @@ struct D3dxEffectState {
   // The index of the parameter called `name`, or -1.
   int find_parameter(D3DXHANDLE name) const;
   void upload_values(const D3dxEffectPass& pass) const;
-  void apply_texture(size_t parameter);
+  void apply_sampler(size_t sampler);
   void save_device_state();
   void restore_device_state();
   void take_program_off_device();

@@ -1,6 +1,9 @@
-// The text of an effect file, read into techniques, passes and parameters. The format
-// is described in data/EFFECT_FORMAT.md; this reader only checks its structure, the
-// GLSL inside is left to the compiler.
+// The effect framework of a D3DX effect file in HLSL, read from the file's preprocessed
+// text: its parameters (the global variables), textures and samplers with their
+// sampler_state blocks, and its techniques and passes with their render states and
+// `compile` expressions. The shader functions themselves are left to the HLSL compiler
+// (effect_translate.h), which gets the text with the framework's parts blanked out.
+// What is read and how the rest is refused: data/EFFECTS.md.
 #ifndef VORNEX_PLATFORM_D3DX9_EFFECT_SOURCE_H
 #define VORNEX_PLATFORM_D3DX9_EFFECT_SOURCE_H
 
@@ -11,25 +14,28 @@
 
 namespace d3dx9 {
 
-// Texture stages a texture parameter may feed: as many as the device has.
+// Texture stages samplers may feed: as many as the device has.
 const int kSamplerStages = 8;
 
-enum class ParameterType { kMatrix, kTexture, kFloat, kInt, kColor };
+enum class ParameterType { kFloat, kFloat2, kFloat3, kFloat4, kMatrix, kInt, kTexture };
 
 struct EffectParameter {
   std::string name;
   ParameterType type = ParameterType::kFloat;
   int line = 0;
-  // Initial value: a float4x4 starts as the identity, a texture empty, the others
-  // as their `= value` in the file, else 0.
-  float initialFloat = 0.0f;
-  int initialInt = 0;
-  DWORD initialColor = 0;  // 0xAARRGGBB
-  // Textures only: the sampler stage the texture goes to (also the GLSL sampler's
-  // texture unit), and the sampler states the pass sets on that stage (0: left alone).
-  int stage = -1;
-  DWORD filter = 0;   // D3DTEXF_POINT or D3DTEXF_LINEAR, for both MIN and MAG
-  DWORD address = 0;  // a D3DTEXTUREADDRESS, for both U and V
+  // The initialiser's numbers (a float4x4's row by row, as D3DX stores it), zeros where it
+  // gives none; a float4x4 without one starts as zeros too, as in D3DX.
+  float initial[16] = {};
+};
+
+struct EffectSampler {
+  std::string name;
+  int line = 0;
+  int texture = -1;  // the parameter its sampler_state's Texture names, or -1
+  int stage = 0;     // samplers take the stages in the order they are declared
+  // The sampler_state's states, 0 where it leaves the device's as they are.
+  DWORD minFilter = 0, magFilter = 0, mipFilter = 0, addressU = 0, addressV = 0;
+  bool setsMipFilter = false;  // NONE is 0 too
 };
 
 struct EffectRenderState {
@@ -37,17 +43,18 @@ struct EffectRenderState {
   DWORD value;
 };
 
-struct EffectShaderText {
-  std::string text;   // the author's GLSL lines, as written
-  int firstLine = 0;  // the file's line of the text's first line; 0: no such shader
+struct EffectShaderCall {
+  std::string function;  // empty: the pass has no such shader
+  std::string profile;   // vs_3_0, ps_2_0, ...
+  int line = 0;
 };
 
 struct EffectPass {
   std::string name;  // may be empty
   int line = 0;
   std::vector<EffectRenderState> states;
-  EffectShaderText vertex;
-  EffectShaderText pixel;
+  EffectShaderCall vertex;
+  EffectShaderCall pixel;
 };
 
 struct EffectTechnique {
@@ -57,22 +64,23 @@ struct EffectTechnique {
 };
 
 struct EffectSource {
-  std::vector<EffectParameter> parameters;
+  std::vector<EffectParameter> parameters;  // textures among them
+  std::vector<EffectSampler> samplers;
   std::vector<EffectTechnique> techniques;
+  // The text for the HLSL compiler: the same lines, the framework's parts blanked.
+  std::string hlsl;
 };
 
 // Faults an error text describes; any others are only counted. A large damaged file would
 // otherwise give megabytes of text for the console and a message box.
 const int kReportedFaults = 20;
 
-// Reads `text`. On a fault returns false with one line per fault in `errors`, each
-// "<file_name>(<line>): error: <what>", for the first kReportedFaults faults; a last line
-// "<file_name>: error: <n> more faults not shown" counts any others.
+// Reads `text`, an effect file after the HLSL preprocessor (line directives kept). On a
+// fault returns false with one line per fault in `errors`, each
+// "<file_name>(<line>,<column>): error: <what>", for the first kReportedFaults faults; a
+// last line "<file_name>: error: <n> more faults not shown" counts any others.
 bool parse_effect(const std::string& text, const std::string& file_name, EffectSource* out,
                   std::string* errors);
-
-// The GLSL type a parameter is declared with in the shaders.
-const char* glsl_type(ParameterType type);
 
 }  // namespace d3dx9
 

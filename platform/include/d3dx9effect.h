@@ -1,8 +1,8 @@
-// ID3DXEffect on VORNEX's own effect-file format (data/EFFECT_FORMAT.md): techniques
-// of passes, each pass with GLSL for the vertex and the pixel stage and optional render
-// states, and named parameters (float4x4, texture on a sampler stage, float, int,
-// color), compiled when the file is loaded. Handles are names: a D3DXHANDLE is the
-// name of a technique or a parameter.
+// ID3DXEffect on D3DX effect files in HLSL (what the platform reads: data/EFFECTS.md):
+// parameters (the file's global variables), samplers with their sampler states, and
+// techniques of passes with render states and a vertex and a pixel function each,
+// compiled when the file is loaded. Handles are names: a D3DXHANDLE is the name of a
+// technique or a parameter.
 #ifndef VORNEX_PLATFORM_D3DX9EFFECT_H
 #define VORNEX_PLATFORM_D3DX9EFFECT_H
 
@@ -13,8 +13,8 @@
 typedef LPCSTR D3DXHANDLE;
 typedef D3DXHANDLE* LPD3DXHANDLE;
 
-// Accepted in the signature only: preprocessor macros, include handlers and effect
-// pools are not supported, and must be null.
+// Accepted in the signature only: macros given by the caller, include handlers and effect
+// pools are not supported, and must be null (the file's own #define and #include work).
 typedef struct _D3DXMACRO {
   LPCSTR Name;
   LPCSTR Definition;

@@ -24,29 +24,60 @@ std::string write_effect(const std::string& name, const std::string& text) {
   return path;
 }
 
-std::string effect_text(const char* technique, const char* pixel_line) {
-  return std::string(
-             "parameter float4x4 World\n"
-             "parameter float4x4 View\n"
-             "parameter float4x4 Projection\n"
-             "technique ") +
-         technique +
-         "\n"
-         "  pass P0\n"
-         "    vertex\n"
-         "      in vec3 in_position;\n"
-         "      void main() { gl_Position = Projection * (View * (World * vec4(in_position, 1.0))); }\n"
-         "    end\n"
-         "    pixel\n" +
-         pixel_line +
-         "\n"
-         "    end\n";
-}
-
 int count(const std::string& text, const std::string& what) {
   int n = 0;
   for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
   return n;
+}
+
+// A D3DX effect with the three transforms, a vertex shader passing the vertex colour and
+// texture coordinates on, and a pixel shader whose body is `pixel_body`.
+std::string effect_text(const char* technique, const char* pixel_body) {
+  return std::string(
+             "float4x4 World;\n"
+             "float4x4 View;\n"
+             "float4x4 Projection;\n"
+             "\n"
+             "struct VSOutput\n"
+             "{\n"
+             "    float4 Position : POSITION;\n"
+             "    float4 Colour : COLOR0;\n"
+             "    float2 UV : TEXCOORD0;\n"
+             "};\n"
+             "\n"
+             "VSOutput VS(float3 position : POSITION, float4 colour : COLOR0, float2 uv : TEXCOORD0)\n"
+             "{\n"
+             "    VSOutput o;\n"
+             "    o.Position = mul(mul(mul(float4(position, 1.0), World), View), Projection);\n"
+             "    o.Colour = colour;\n"
+             "    o.UV = uv;\n"
+             "    return o;\n"
+             "}\n"
+             "\n"
+             "float4 PS(float4 colour : COLOR0, float2 uv : TEXCOORD0) : COLOR0\n"
+             "{\n"
+             "    ") +
+         pixel_body +
+         "\n"
+         "}\n"
+         "\n"
+         "technique " +
+         technique +
+         "\n"
+         "{\n"
+         "    pass P0\n"
+         "    {\n"
+         "        VertexShader = compile vs_3_0 VS();\n"
+         "        PixelShader = compile ps_3_0 PS();\n"
+         "    }\n"
+         "}\n";
+}
+
+// The number of the line of `text` that holds `what` (1 for the first line).
+int line_of(const std::string& text, const std::string& what) {
+  const size_t at = text.find(what);
+  if (at == std::string::npos) return 0;
+  return 1 + count(text.substr(0, at), "\n");
 }
 
 class ShaderEffectTest : public D3d9Device {
@@ -74,7 +105,7 @@ int column(float x) {
 
 TEST_F(ShaderEffectTest, DrawsWithTheCameraViewAndTheGameProjectionAndMovesWithNextWorld) {
   ShaderEffect* fx = load_effect(
-      write_effect("draw.fx", effect_text("Main", "void main() { frag_color = vec4(1, 0, 0, 1); }")).c_str(),
+      write_effect("draw.fx", effect_text("Main", "return colour * float4(1, 0, 0, 1);")).c_str(),
       "Main");
   ASSERT_NE(fx->effect, nullptr);
   IDirect3DVertexBuffer9* square = quad(-0.1f, -0.1f, 0.1f, 0.1f, 0.0f, 0xFFFFFFFF);
@@ -99,7 +130,9 @@ TEST_F(ShaderEffectTest, DrawsWithTheCameraViewAndTheGameProjectionAndMovesWithN
 }
 
 TEST_F(ShaderEffectTest, ASyntaxErrorShowsTheWarningBoxOncePerLoadAndTheProgramCarriesOn) {
-  std::string path = write_effect("broken.fx", effect_text("Main", "void main() { frag_color = ; }"));
+  const std::string text = effect_text("Main", "return colour * ;");
+  const std::string path = write_effect("broken.fx", text);
+  const std::string faulty_line = path + "(" + std::to_string(line_of(text, "colour * ;")) + "): error:";
   for (int load = 1; load <= 2; ++load) {
     testing::internal::CaptureStderr();
     ShaderEffect* fx = load_effect(path.c_str(), "Main");
@@ -107,7 +140,7 @@ TEST_F(ShaderEffectTest, ASyntaxErrorShowsTheWarningBoxOncePerLoadAndTheProgramC
     EXPECT_EQ(fx->effect, nullptr);
     EXPECT_EQ(count(shown, "Fx Compile Error"), 1) << "load " << load << ":\n" << shown;
     EXPECT_NE(shown.find(path), std::string::npos) << shown;
-    EXPECT_NE(shown.find(":11("), std::string::npos) << "the faulty line\n" << shown;
+    EXPECT_NE(shown.find(faulty_line), std::string::npos) << "the faulty line\n" << shown;
 
     // Without an effect the wrapper touches nothing, and drawing goes on.
     D3DXMATRIX world;
@@ -137,7 +170,7 @@ TEST_F(ShaderEffectTest, AMissingFileShowsTheWarningBoxNamingTheFile) {
 
 TEST_F(ShaderEffectTest, ATechniqueTheFileLacksIsNotReportedAndTheFirstOneDraws) {
   std::string path =
-      write_effect("lacking.fx", effect_text("Main", "void main() { frag_color = vec4(0, 0, 1, 1); }"));
+      write_effect("lacking.fx", effect_text("Main", "return float4(0, 0, 1, 1);"));
   testing::internal::CaptureStderr();
   ShaderEffect* fx = load_effect(path.c_str(), "CurveShader");
   std::string shown = testing::internal::GetCapturedStderr();

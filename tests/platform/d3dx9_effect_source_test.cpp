@@ -1,5 +1,5 @@
-// The effect-file reader on its own (no device): what a damaged file's error text may
-// contain, and how the numbers of parameters and states are read.
+// The effect framework's reader on its own (no device, no HLSL compiler): what a damaged
+// file's error text may contain, and how the numbers of parameters and states are read.
 #include "d3dx9/effect_source.h"
 
 #include <gtest/gtest.h>
@@ -11,16 +11,11 @@ namespace {
 
 using d3dx9::EffectSource;
 
-// A technique with one complete pass, appended to the lines under test.
+// Two functions and a technique compiling them, appended to the lines under test.
 const char* const kTechnique =
-    "technique T\n"
-    "  pass\n"
-    "    vertex\n"
-    "      void main() { gl_Position = vec4(0.0); }\n"
-    "    end\n"
-    "    pixel\n"
-    "      void main() { frag_color = vec4(1.0); }\n"
-    "    end\n";
+    "float4 VS() : POSITION { return 0; }\n"
+    "float4 PS() : COLOR0 { return 1; }\n"
+    "technique T { pass { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); } }\n";
 
 std::string errors_of(const std::string& text) {
   EffectSource source;
@@ -29,49 +24,16 @@ std::string errors_of(const std::string& text) {
   return errors;
 }
 
+// Whether `text` holds `part`; the text is shown when it does not.
+::testing::AssertionResult has(const std::string& text, const std::string& part) {
+  if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "no \"" << part << "\" in:\n" << text;
+}
+
 bool is_printable_lines(const std::string& text) {
   for (char c : text)
     if (c != '\n' && (c < 0x20 || c > 0x7E)) return false;
   return true;
-}
-
-TEST(EffectSourceErrors, BinaryBytesAreQuotedAsEscapesNeverCopied) {
-  const std::string garbage = "\x89PNG\r\n\x1a\n\x01\x1b[2J\x07 technique\n" +
-                              std::string("parameter float a\0b\n", 20) + "\xff\xfe\n";
-  const std::string errors = errors_of(garbage + kTechnique);
-  EXPECT_TRUE(is_printable_lines(errors)) << errors;
-  EXPECT_NE(errors.find("bad.fx(1): error: unknown keyword '\\x89PNG'\n"), std::string::npos) << errors;
-  EXPECT_NE(errors.find("bad.fx(2): error: unknown keyword '\\x1A'\n"), std::string::npos) << errors;
-  EXPECT_NE(errors.find("bad.fx(3): error: unknown keyword '\\x01\\x1B[2J\\x07'\n"), std::string::npos)
-      << errors;
-  // A NUL would end the message early in the C string the caller gets.
-  EXPECT_NE(errors.find("bad.fx(4): error: 'a\\x00b' cannot name a parameter\n"), std::string::npos)
-      << errors;
-  EXPECT_NE(errors.find("bad.fx(5): error: unknown keyword '\\xFF\\xFE'\n"), std::string::npos) << errors;
-}
-
-TEST(EffectSourceErrors, ABackslashInTheFileIsDoubledSoEscapesStayUnambiguous) {
-  const std::string errors = errors_of(std::string("state\\x41 = 1\n") + kTechnique);
-  EXPECT_NE(errors.find("unknown keyword 'state\\\\x41'"), std::string::npos) << errors;
-}
-
-TEST(EffectSourceErrors, ALongTokenIsCutShortButOneOfFortyEightBytesIsShownWhole) {
-  const std::string errors =
-      errors_of("parameter color tint = " + std::string(5000, 'Q') + "\n" + kTechnique);
-  EXPECT_NE(errors.find("bad.fx(1): error: '" + std::string(48, 'Q') + "...' is not a colour"),
-            std::string::npos)
-      << errors;
-  EXPECT_LT(errors.size(), 200u) << "the 5000-byte word is not repeated";
-
-  const std::string states =
-      errors_of("technique T\n  pass\n    state " + std::string(48, 'S') + " = 1\n    state " +
-                std::string(49, 'S') + " = 1\n    vertex\n    end\n    pixel\n    end\n");
-  EXPECT_NE(states.find("bad.fx(3): error: unknown render state '" + std::string(48, 'S') + "' ("),
-            std::string::npos)
-      << states;
-  EXPECT_NE(states.find("bad.fx(4): error: unknown render state '" + std::string(48, 'S') + "...' ("),
-            std::string::npos)
-      << states;
 }
 
 std::string repeated(const std::string& line, int times) {
@@ -80,18 +42,52 @@ std::string repeated(const std::string& line, int times) {
   return text;
 }
 
+TEST(EffectSourceErrors, BinaryBytesAreQuotedAsEscapesNeverCopied) {
+  const std::string garbage = "\x89PNG;\n\x1a\x01\x1b[2J;\n" + std::string("float a\0b;\n", 11) +
+                              "\xff\xfe;\nstate\\x41 = 1;\n"
+                              "sampler2D s = sampler_state { Texture = \"\x01\x1b[2J\x07\"; };\n"
+                              "#line 70 \"\x1b[2J\\x41\"\nbogus x;\n";
+  const std::string errors = errors_of(garbage + kTechnique);
+  EXPECT_TRUE(is_printable_lines(errors)) << errors;
+  EXPECT_TRUE(has(errors, "bad.fx(1,1): error: expected a declaration, found '\\x89'\n"));
+  EXPECT_TRUE(has(errors, "bad.fx(2,1): error: expected a declaration, found '\\x1A'\n"));
+  // A NUL would end the message early in the C string the caller gets.
+  EXPECT_TRUE(has(errors, "bad.fx(3,8): error: expected ';' after the declaration of 'a', found '\\x00'\n"));
+  EXPECT_TRUE(has(errors, "bad.fx(4,1): error: expected a declaration, found '\\xFF'\n"));
+  // A backslash is doubled, so that escapes stay unambiguous.
+  EXPECT_TRUE(has(errors, "bad.fx(5,6): error: expected a name after 'state', found '\\\\'\n"));
+  EXPECT_TRUE(has(errors, "bad.fx(6,41): error: sampler 's': no texture called '\"\\x01\\x1B[2J\\x07\"'\n"));
+  // So is the name of the file a #line directive gives.
+  EXPECT_TRUE(
+      has(errors, "\n\\x1B[2J\\\\x41(70,1): error: the type 'bogus' of parameter 'x' is not supported"));
+}
+
+TEST(EffectSourceErrors, ALongTokenIsCutShortButOneOfFortyEightBytesIsShownWhole) {
+  const std::string errors = errors_of(std::string(5000, 'Q') + " x;\n" + kTechnique);
+  EXPECT_EQ(errors.find("bad.fx(1,1): error: the type '" + std::string(48, 'Q') + "...' of parameter 'x'"),
+            0u)
+      << errors;
+  EXPECT_LT(errors.size(), 300u) << "the 5000-byte word is not repeated";
+
+  const std::string states = errors_of(
+      "float4 VS() : POSITION { return 0; }\nfloat4 PS() : COLOR0 { return 1; }\ntechnique T { pass {\n" +
+      std::string(48, 'S') + " = 1;\n" + std::string(49, 'S') + " = 1;\n" +
+      "VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); } }\n");
+  EXPECT_TRUE(has(states, "bad.fx(4,1): error: unknown render state '" + std::string(48, 'S') + "' ("));
+  EXPECT_TRUE(has(states, "bad.fx(5,1): error: unknown render state '" + std::string(48, 'S') + "...' ("));
+}
+
 // A large damaged file: the text describes the first faults only, counts the rest, and the
 // file is still refused.
 TEST(EffectSourceErrors, AMegabyteOfGarbageGivesTheFirstFaultsAndACountOfTheRest) {
-  const std::string line = "\x01\xFE garbage\n";
+  const std::string line = "\x01\xFE;\n";
   const int lines = (1 << 20) / static_cast<int>(line.size());
   const std::string errors = errors_of(repeated(line, lines));
   EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), d3dx9::kReportedFaults + 1);
   for (int n = 1; n <= d3dx9::kReportedFaults; ++n)
-    EXPECT_NE(errors.find("bad.fx(" + std::to_string(n) + "): error: unknown keyword '\\x01\\xFE'\n"),
-              std::string::npos)
-        << errors;
-  // Every line is an unknown keyword, and the file has no technique.
+    EXPECT_TRUE(
+        has(errors, "bad.fx(" + std::to_string(n) + ",1): error: expected a declaration, found '\\x01'\n"));
+  // Every line is a fault, and the file has no technique.
   const int more = lines + 1 - d3dx9::kReportedFaults;
   const std::string last = "bad.fx: error: " + std::to_string(more) + " more faults not shown\n";
   ASSERT_GE(errors.size(), last.size());
@@ -100,102 +96,88 @@ TEST(EffectSourceErrors, AMegabyteOfGarbageGivesTheFirstFaultsAndACountOfTheRest
 }
 
 TEST(EffectSourceErrors, TheCountLineComesOnlyAfterMoreFaultsThanAreDescribed) {
-  const std::string exactly = errors_of(repeated("bogus\n", d3dx9::kReportedFaults) + kTechnique);
+  const std::string exactly = errors_of(repeated("bogus x;\n", d3dx9::kReportedFaults) + kTechnique);
   EXPECT_EQ(std::count(exactly.begin(), exactly.end(), '\n'), d3dx9::kReportedFaults) << exactly;
   EXPECT_EQ(exactly.find("more fault"), std::string::npos) << exactly;
 
-  const std::string one_more = errors_of(repeated("bogus\n", d3dx9::kReportedFaults + 1) + kTechnique);
+  const std::string one_more = errors_of(repeated("bogus x;\n", d3dx9::kReportedFaults + 1) + kTechnique);
   EXPECT_EQ(std::count(one_more.begin(), one_more.end(), '\n'), d3dx9::kReportedFaults + 1) << one_more;
-  EXPECT_NE(
-      one_more.find("bad.fx(20): error: unknown keyword 'bogus'\nbad.fx: error: 1 more fault not shown\n"),
-      std::string::npos)
-      << one_more;
+  EXPECT_TRUE(
+      has(one_more, "bad.fx(20,1): error: the type 'bogus' of parameter 'x' is not supported (float, "));
+  EXPECT_TRUE(has(one_more, ")\nbad.fx: error: 1 more fault not shown\n"));
 
-  // Faults found at the end of the file (a block never closed, a pass without its pixel
-  // shader) are counted too.
-  const std::string late =
-      errors_of(repeated("bogus\n", d3dx9::kReportedFaults) + "technique T\n  pass\n    vertex\n");
-  EXPECT_NE(late.find("bad.fx: error: 2 more faults not shown\n"), std::string::npos) << late;
+  // Faults found at the end of the file (blocks never closed, a pass without its shaders)
+  // are counted too.
+  const std::string late = errors_of(repeated("bogus x;\n", d3dx9::kReportedFaults) + "technique T { pass {");
+  EXPECT_TRUE(has(late, "bad.fx: error: 4 more faults not shown\n"));
 }
 
-TEST(EffectSourceErrors, EveryFaultOfAWellFormedFileStillNamesItsLineAndToken) {
+TEST(EffectSourceNames, ARepeatedNameNamesTheFirst) {
   const std::string errors = errors_of(
-      "parameter vector3 Where\n"
-      "parameter texture image stage 0 filter blurry\n"
-      "technique T\n"
-      "  pass P\n"
-      "    state SrcBlend = Sometimes\n"
-      "    vertex\n    end\n    pixel\n    end\n");
-  EXPECT_NE(errors.find("bad.fx(1): error: unknown parameter type 'vector3'"), std::string::npos) << errors;
-  EXPECT_NE(errors.find("bad.fx(2): error: unknown filter 'blurry' (point, linear)"), std::string::npos)
-      << errors;
-  EXPECT_NE(errors.find("bad.fx(5): error: 'Sometimes' is not a value of SrcBlend"), std::string::npos)
-      << errors;
+      "float n;\n"                              // 1
+      "int n;\n"                                // 2: n declared on line 1
+      "texture a;\n"                            // 3
+      "sampler2D b : register(s0);\n"           // 4
+      "sampler2D c : register(s0);\n"           // 5: stage 0 is b's
+      "float4 VS() : POSITION { return 0; }\n"  // 6
+      "float4 PS() : COLOR0 { return 1; }\n"    // 7
+      "technique T\n"                           // 8
+      "{\n"                                     // 9
+      "    pass P { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); }\n"
+      "    pass P { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); }\n"
+      "}\n"  // 12
+      "technique T { pass { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); } }\n");
+  EXPECT_TRUE(has(errors, "bad.fx(2,5): error: parameter 'n' is already declared on line 1\n"));
+  EXPECT_TRUE(has(errors, "bad.fx(5,11): error: sampler 'c': stage 0 is already sampler 'b''s\n"));
+  EXPECT_TRUE(has(errors, "bad.fx(11,5): error: pass 'P' is already defined in technique 'T'\n"));
+  EXPECT_TRUE(has(errors, "bad.fx(13,1): error: technique 'T' is already defined on line 8\n"));
+  EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 4) << errors;
 }
 
-// Repeated names are looked up, not searched for: the lines reported and the names a
-// rejected declaration leaves free must stay as the format has them.
-TEST(EffectSourceNames, RepeatsNameTheLineOfTheFirstAndRejectedDeclarationsTakeNothing) {
-  const std::string errors = errors_of(
-      "parameter texture a stage 0 filter blurry\n"  // 1: rejected, stage 0 stays free
-      "parameter texture b stage 0\n"                // 2
-      "parameter texture c stage 0\n"                // 3: stage taken by b
-      "parameter int n = x\n"                        // 4: rejected, n stays free
-      "parameter float n\n"                          // 5
-      "parameter color n\n"                          // 6: n declared on line 5
-      "technique T\n"                                // 7
-      "  pass P\n    vertex\n    end\n    pixel\n    end\n"
-      "  pass P\n"  // 13: P defined on line 8
-      "technique U\n"
-      "  pass P\n    vertex\n    end\n    pixel\n    end\n"  // 15: another technique's P is fine
-      "technique T\n");                                      // 20: T defined on line 7
-  EXPECT_NE(errors.find("bad.fx(3): error: stage 0 already takes texture 'b'\n"), std::string::npos)
-      << errors;
-  EXPECT_NE(errors.find("bad.fx(6): error: parameter 'n' is already declared on line 5\n"), std::string::npos)
-      << errors;
-  EXPECT_NE(errors.find("bad.fx(13): error: pass 'P' is already defined on line 8\n"), std::string::npos)
-      << errors;
-  EXPECT_NE(errors.find("bad.fx(20): error: technique 'T' is already defined on line 7\n"), std::string::npos)
-      << errors;
-  EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 6) << errors;  // and lines 1 and 4
-}
-
-TEST(EffectSourceNumbers, ALeadingZeroIsStillDecimalAnd0xIsHexadecimal) {
+TEST(EffectSourceNumbers, InitialValuesAndStateValuesAreReadAsHlslWritesThem) {
   EffectSource source;
   std::string errors;
-  ASSERT_TRUE(
-      d3dx9::parse_effect("parameter int ten = 010\n"
-                          "parameter int nine = 09\n"
-                          "parameter int minus = -0x10\n"
-                          "parameter color tint = 0x00FF00FF\n"
-                          "technique T\n  pass\n    state AlphaRef = 0200\n"
-                          "    vertex\n    end\n    pixel\n    end\n",
-                          "numbers.fx", &source, &errors))
+  ASSERT_TRUE(d3dx9::parse_effect(
+      "int ten = 10;\n"
+      "int eight = 010;\n"  // octal, as in C
+      "int minus = -0x10;\n"
+      "float half = .5f;\n"
+      "float2 pair = float2(1.5e3, -2);\n"
+      "float4 splat = 0.25;\n"
+      "float4x4 M = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};\n"
+      "float4x4 zero;\n" +
+          std::string(kTechnique).replace(std::string(kTechnique).find("pass {") + 6, 0, " AlphaRef = 0200;"),
+      "numbers.fx", &source, &errors))
       << errors;
-  ASSERT_EQ(source.parameters.size(), 4u);
-  EXPECT_EQ(source.parameters[0].initialInt, 10);
-  EXPECT_EQ(source.parameters[1].initialInt, 9);
-  EXPECT_EQ(source.parameters[2].initialInt, -16);
-  EXPECT_EQ(source.parameters[3].initialColor, 0x00FF00FFu);
+  ASSERT_EQ(source.parameters.size(), 8u);
+  EXPECT_EQ(source.parameters[0].initial[0], 10.0f);
+  EXPECT_EQ(source.parameters[1].initial[0], 8.0f);
+  EXPECT_EQ(source.parameters[2].initial[0], -16.0f);
+  EXPECT_EQ(source.parameters[3].initial[0], 0.5f);
+  EXPECT_EQ(source.parameters[4].initial[0], 1500.0f);
+  EXPECT_EQ(source.parameters[4].initial[1], -2.0f);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(source.parameters[5].initial[i], 0.25f) << "one number for all four";
+  EXPECT_EQ(source.parameters[6].initial[1], 2.0f) << "row by row";
+  EXPECT_EQ(source.parameters[6].initial[4], 5.0f);
+  EXPECT_EQ(source.parameters[7].initial[0], 0.0f);
+  EXPECT_EQ(source.parameters[7].initial[5], 0.0f) << "no identity either";
   ASSERT_EQ(source.techniques[0].passes[0].states.size(), 1u);
   EXPECT_EQ(source.techniques[0].passes[0].states[0].state, D3DRS_ALPHAREF);
-  EXPECT_EQ(source.techniques[0].passes[0].states[0].value, 200u);
+  EXPECT_EQ(source.techniques[0].passes[0].states[0].value, 128u) << "octal too";
 }
 
 TEST(EffectSourceNumbers, HalfWrittenOrOutOfRangeNumbersAreRefused) {
-  for (const char* value : {"0x", "08x", "0x1G", "1e3", "0256", "-1", "+0x", "0x100"}) {
-    const std::string errors = errors_of("technique T\n  pass\n    state AlphaRef = " + std::string(value) +
-                                         "\n    vertex\n    end\n"
-                                         "    pixel\n    end\n");
-    EXPECT_NE(errors.find("bad.fx(3): error: '" + std::string(value) + "' is not a value of AlphaRef"),
-              std::string::npos)
-        << errors;
+  for (const char* value : {"0x", "08x", "0x1G", "1e3", "256", "1.5", "TRUE", "09"}) {
+    const std::string errors = errors_of(
+        "float4 VS() : POSITION { return 0; }\nfloat4 PS() : COLOR0 { return 1; }\ntechnique T { pass {\n"
+        "AlphaRef = " +
+        std::string(value) +
+        ";\nVertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); } }\n");
+    EXPECT_TRUE(has(errors, "bad.fx(4,12): error: '" + std::string(value) + "' is not a value of AlphaRef"));
   }
-  EXPECT_NE(errors_of("parameter int big = 2147483648\n" + std::string(kTechnique)).find("is not an int"),
-            std::string::npos);
-  EXPECT_NE(
-      errors_of("parameter color wide = 0x100000000\n" + std::string(kTechnique)).find("is not a colour"),
-      std::string::npos);
+  for (const char* declaration : {"int big = 2147483648;", "int low = -2147483649;", "float4 two = {1, 2};",
+                                  "float x = 1 + 2;", "float y = z;"})
+    EXPECT_TRUE(has(errors_of(declaration + std::string("\n") + kTechnique), "bad.fx(1,"));
 }
 
 }  // namespace

@@ -7,42 +7,62 @@
 // the view, then spreads the corners apart in view space, picking each corner from its
 // texture coordinates: a square of a fixed size facing the camera.
 //
-// The sprite's shape is the particle texture's alpha (textureImage, a round glow), its
-// colour a warm plasma orange with a white-hot middle, added onto the scene without
-// writing depth so that sparks overlap as light does.
+// The sprite's shape is the particle texture's alpha (textureImage, a round glow, sampled
+// on stage 0 and clamped at its edges), its colour a warm plasma orange with a white-hot
+// middle, added onto the scene without writing depth so that sparks overlap as light does.
 
-parameter float4x4 World
-parameter float4x4 View
-parameter float4x4 Projection
-parameter texture textureImage stage 0 filter linear address clamp
+float4x4 World;
+float4x4 View;
+float4x4 Projection;
+texture textureImage;
+
+sampler2D textureImageSampler = sampler_state
+{
+    Texture = <textureImage>;
+    MinFilter = LINEAR;
+    MagFilter = LINEAR;
+    AddressU = CLAMP;
+    AddressV = CLAMP;
+};
+
+static const float kSize = 0.09;  // world units across
+
+struct SparkVSOutput
+{
+    float4 Position : POSITION;
+    float2 UV : TEXCOORD0;
+};
+
+SparkVSOutput SparkVS(float3 position : POSITION, float2 texcoord : TEXCOORD0)
+{
+    SparkVSOutput o;
+    float4 centre = mul(mul(float4(position, 1.0), World), View);
+    // u = 0 is the left edge, v = 0 the top.
+    float2 corner = (texcoord - float2(0.5, 0.5)) * float2(kSize, -kSize);
+    o.Position = mul(float4(centre.xy + corner, centre.z, 1.0), Projection);
+    o.UV = texcoord;
+    return o;
+}
+
+float4 SparkPS(float2 uv : TEXCOORD0) : COLOR0
+{
+    float4 glow = tex2D(textureImageSampler, uv);
+    // A tighter falloff than the texture's own: a bright spark in a thin halo.
+    float alpha = glow.a * glow.a;
+    float3 ember = glow.rgb * float3(1.0, 0.62, 0.32);
+    float3 colour = lerp(ember, float3(1.0, 0.9, 0.7), smoothstep(0.55, 1.0, alpha));
+    return float4(colour * 1.4, alpha);
+}
 
 technique DrayShader
-  pass P0
-    state AlphaBlendEnable = TRUE
-    state SrcBlend = SrcAlpha
-    state DestBlend = One
-    state ZWriteEnable = FALSE
-    vertex
-      in vec3 in_position;
-      in vec2 in_texcoord;
-      out vec2 v_uv;
-      const float kSize = 0.09;  // world units across
-      void main() {
-        vec4 centre = View * (World * vec4(in_position, 1.0));
-        // u = 0 is the left edge, v = 0 the top.
-        vec2 corner = (in_texcoord - vec2(0.5)) * vec2(kSize, -kSize);
-        gl_Position = Projection * vec4(centre.xy + corner, centre.z, 1.0);
-        v_uv = in_texcoord;
-      }
-    end
-    pixel
-      in vec2 v_uv;
-      void main() {
-        vec4 glow = texture(textureImage, v_uv);
-        // A tighter falloff than the texture's own: a bright spark in a thin halo.
-        float alpha = glow.a * glow.a;
-        vec3 ember = glow.rgb * vec3(1.0, 0.62, 0.32);
-        vec3 colour = mix(ember, vec3(1.0, 0.9, 0.7), smoothstep(0.55, 1.0, alpha));
-        frag_color = vec4(colour * 1.4, alpha);
-      }
-    end
+{
+    pass P0
+    {
+        AlphaBlendEnable = TRUE;
+        SrcBlend = SRCALPHA;
+        DestBlend = ONE;
+        ZWriteEnable = FALSE;
+        VertexShader = compile vs_3_0 SparkVS();
+        PixelShader = compile ps_3_0 SparkPS();
+    }
+}

@@ -1,0 +1,422 @@
+#include "effect_translate.h"
+
+#include <glslang/Public/ResourceLimits.h>
+#include <glslang/Public/ShaderLang.h>
+#include <glslang/SPIRV/GlslangToSpv.h>
+#include <spirv_cross/spirv_cross_c.h>
+#include <pthread.h>
+#include <sys/stat.h>
+
+#include <cctype>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+#include "../d3d9/printable_text.h"
+#include "../win32/win32_internal.h"
+
+namespace d3dx9 {
+namespace {
+
+// glslang's HLSL version: 100 is what its HLSL front end expects.
+const int kHlslVersion = 100;
+
+struct Translation {
+  bool ok = false;
+  std::string glsl;
+  std::string errors;
+};
+
+std::string upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// A semantic in one spelling: upper case, the index written out (TEXCOORD is TEXCOORD0).
+std::string canonical_semantic(const std::string& semantic) {
+  std::string s = upper(semantic);
+  if (s.empty() || std::isdigit(static_cast<unsigned char>(s.back()))) return s;
+  return s + "0";
+}
+
+// The device attribute a vertex input semantic reads, or null.
+const char* attribute_for(const std::string& semantic) {
+  if (semantic == "POSITION0") return "in_position";
+  if (semantic == "NORMAL0") return "in_normal";
+  if (semantic == "COLOR0") return "in_color";
+  if (semantic == "TEXCOORD0") return "in_texcoord";
+  return nullptr;
+}
+
+// glslang's messages, "ERROR: <name>:<line>: <text>", reworded as D3DX gives them; its
+// closing counts and notes are left out.
+void add_glslang_log(const std::string& log, const std::string& file_name, std::string* errors) {
+  std::istringstream in(log);
+  std::string line;
+  const std::string prefix = "ERROR: ";
+  while (std::getline(in, line)) {
+    if (line.compare(0, prefix.size(), prefix) != 0) continue;
+    std::string rest = line.substr(prefix.size());
+    // "<name>:<line>: " where the name is the file's (or an included file's).
+    size_t colon = rest.find(':');
+    while (colon != std::string::npos) {
+      size_t digits = colon + 1;
+      while (digits < rest.size() && std::isdigit(static_cast<unsigned char>(rest[digits]))) ++digits;
+      if (digits > colon + 1 && digits < rest.size() && rest[digits] == ':') {
+        *errors += rest.substr(0, colon) + "(" + rest.substr(colon + 1, digits - colon - 1) +
+                   "): error:" + rest.substr(digits + 1) + "\n";
+        break;
+      }
+      colon = rest.find(':', colon + 1);
+    }
+    if (colon == std::string::npos && rest.find("compilation errors") == std::string::npos &&
+        rest.find("No code generated") == std::string::npos)
+      *errors += file_name + ": error: " + rest + "\n";
+  }
+  if (errors->empty()) *errors = file_name + ": error: the HLSL compiler gave no reason\n";
+}
+
+// glslang's preprocessor, its parser and its passes over the parse tree recurse once per
+// level of nesting, taking up to about a kilobyte of stack per byte of text (brackets or
+// macro calls nested in each other; half as much per term of a long sum or link of an
+// else-if chain). A thread's usual 8 MB ends at some 8 KB of such text, so glslang runs on
+// a thread of its own with kCompilerStack bytes of stack (memory is taken only as the stack
+// grows), and is given at most kMaxEffectText bytes of effect file (with the files it
+// includes) and kMaxCompiledText of text to compile functions from: the preprocessor's
+// text, which has a blank after every token, up to twice as long as the file.
+const size_t kMaxEffectText = 64 * 1024;
+const size_t kMaxCompiledText = 2 * kMaxEffectText;
+const size_t kCompilerStack = 256 * 1024 * 1024;
+
+// Runs `work` on a thread with kCompilerStack bytes of stack and waits for it; false when
+// no such thread can be started.
+bool on_compiler_stack(const std::function<void()>& work) {
+  pthread_attr_t attributes;
+  if (pthread_attr_init(&attributes) != 0) return false;
+  pthread_t thread;
+  auto run = [](void* w) -> void* {
+    (*static_cast<const std::function<void()>*>(w))();
+    return nullptr;
+  };
+  const bool started = pthread_attr_setstacksize(&attributes, kCompilerStack) == 0 &&
+                       pthread_create(&thread, &attributes, run, const_cast<std::function<void()>*>(&work)) == 0;
+  pthread_attr_destroy(&attributes);
+  if (started) pthread_join(thread, nullptr);
+  return started;
+}
+
+std::string too_long(const std::string& file_name, const char* what, size_t bytes, size_t limit) {
+  return file_name + ": error: " + what + " (" + std::to_string(bytes) + " bytes) is longer than the " +
+         std::to_string(limit) + " bytes the HLSL compiler takes\n";
+}
+
+// Longest line of a preprocessor message kept.
+const size_t kMessageLineBytes = 400;
+
+// The preprocessor's messages quote the file's bytes (an #include's name, an #error's text)
+// and the loader shows them as they are: each line made printable (printable_text.h) and
+// held to kMessageLineBytes.
+std::string printable_lines(const std::string& text) {
+  std::string out;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!d3d9::append_printable(&out, line, kMessageLineBytes, true)) out += "...";
+    out += '\n';
+  }
+  return out;
+}
+
+// Effect files include others from their own folder, as D3DX's default handler does. The
+// files included take their bytes from `room`, what kMaxEffectText leaves of the file.
+class FolderIncluder : public glslang::TShader::Includer {
+ public:
+  FolderIncluder(const std::string& file_name, size_t room) : room_(room) {
+    const size_t slash = file_name.find_last_of("/\\");
+    folder_ = slash == std::string::npos ? "" : file_name.substr(0, slash + 1);
+  }
+  IncludeResult* includeLocal(const char* header, const char* includer, size_t depth) override {
+    return includeSystem(header, includer, depth);
+  }
+  IncludeResult* includeSystem(const char* header, const char*, size_t depth) override {
+    if (depth > kIncludeDepth) return nullptr;
+    const std::string path = folder_ + header;
+    const std::string native = win32::native_path(path.c_str());
+    // Only a file: a device such as /dev/zero or a pipe would be read without end.
+    struct stat info {};
+    if (stat(native.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+    if (static_cast<unsigned long long>(info.st_size) > room_) return too_much();
+    std::ifstream in(native, std::ios::binary);
+    if (!in) return nullptr;
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    auto* text = new std::string(contents.str());
+    if (text->size() > room_) {  // it grew since
+      delete text;
+      return too_much();
+    }
+    room_ -= text->size();
+    return new IncludeResult(path, text->data(), text->size(), text);
+  }
+  void releaseInclude(IncludeResult* result) override {
+    if (!result) return;
+    delete static_cast<std::string*>(result->userData);
+    delete result;
+  }
+
+ private:
+  // A failed include whose text glslang reports.
+  IncludeResult* too_much() {
+    auto* text = new std::string("the effect file with the files it includes is more than " +
+                                 std::to_string(kMaxEffectText) + " bytes, the most the HLSL compiler takes;");
+    return new IncludeResult("", text->data(), text->size(), text);
+  }
+
+  static const size_t kIncludeDepth = 16;  // a file including itself stops here
+  std::string folder_;
+  size_t room_;
+};
+
+const auto kMessages = static_cast<EShMessages>(EShMsgReadHlsl | EShMsgHlslDX9Compatible | EShMsgSpvRules);
+
+void initialise_glslang() {
+  static const bool initialised = glslang::InitializeProcess();
+  (void)initialised;
+}
+
+bool compile_to_spirv(const std::string& hlsl, const std::string& file_name, ShaderStage stage,
+                      const std::string& entry, std::vector<unsigned>* spirv, std::string* errors) {
+  initialise_glslang();
+  const EShLanguage language = stage == ShaderStage::kVertex ? EShLangVertex : EShLangFragment;
+  glslang::TShader shader(language);
+  const char* texts[] = {hlsl.c_str()};
+  const int lengths[] = {static_cast<int>(hlsl.size())};
+  const char* names[] = {file_name.c_str()};
+  shader.setStringsWithLengthsAndNames(texts, lengths, names, 1);
+  shader.setEntryPoint(entry.c_str());
+  shader.setSourceEntryPoint(entry.c_str());
+  shader.setEnvInput(glslang::EShSourceHlsl, language, glslang::EShClientOpenGL, kHlslVersion);
+  shader.setEnvClient(glslang::EShClientOpenGL, glslang::EShTargetOpenGL_450);
+  shader.setEnvTarget(glslang::EShTargetSpv, glslang::EShTargetSpv_1_0);
+  // Semantics reach SPIR-V as decorations: they match the stages and the vertex stream.
+  shader.setHlslIoMapping(true);
+  shader.setEnvTargetHlslFunctionality1();
+  shader.setAutoMapLocations(true);
+  shader.setAutoMapBindings(true);
+  if (!shader.parse(GetDefaultResources(), kHlslVersion, false, kMessages)) {
+    add_glslang_log(shader.getInfoLog(), file_name, errors);
+    return false;
+  }
+  glslang::TProgram program;
+  program.addShader(&shader);
+  if (!program.link(kMessages) || !program.mapIO()) {
+    add_glslang_log(program.getInfoLog(), file_name, errors);
+    return false;
+  }
+  spv::SpvBuildLogger logger;
+  glslang::SpvOptions options;
+  glslang::GlslangToSpv(*program.getIntermediate(language), *spirv, &logger, &options);
+  if (spirv->empty()) {
+    *errors = file_name + ": error: function '" + entry + "' gave no code\n";
+    return false;
+  }
+  return true;
+}
+
+// Renames the SPIR-V's interface for build_program and the effect (see the header).
+bool name_interface(spvc_compiler compiler, ShaderStage stage, const std::string& file_name,
+                    const std::string& entry, std::string* errors) {
+  spvc_resources resources = nullptr;
+  if (spvc_compiler_create_shader_resources(compiler, &resources) != SPVC_SUCCESS) return false;
+  const spvc_reflected_resource* list = nullptr;
+  size_t count = 0;
+  const std::string where = file_name + ": error: function '" + entry + "': ";
+  auto semantic_of = [&](SpvId id) {
+    const char* s = spvc_compiler_get_decoration_string(compiler, id, SpvDecorationHlslSemanticGOOGLE);
+    return canonical_semantic(s ? s : "");
+  };
+
+  spvc_resources_get_resource_list_for_type(resources, SPVC_RESOURCE_TYPE_STAGE_INPUT, &list, &count);
+  for (size_t i = 0; i < count; ++i) {
+    const std::string semantic = semantic_of(list[i].id);
+    if (stage == ShaderStage::kVertex) {
+      const char* attribute = attribute_for(semantic);
+      if (!attribute) {
+        *errors += where + "the vertex input semantic '" + semantic + "' is not one the device feeds\n";
+        continue;
+      }
+      spvc_compiler_set_name(compiler, list[i].id, attribute);
+    } else {
+      if (semantic == "POSITION0" || semantic == "VPOS0") {
+        *errors += where + "the pixel input semantic '" + semantic + "' is not supported\n";
+        continue;
+      }
+      spvc_compiler_set_name(compiler, list[i].id, ("vx_v_" + semantic).c_str());
+    }
+    spvc_compiler_unset_decoration(compiler, list[i].id, SpvDecorationLocation);
+  }
+
+  spvc_resources_get_resource_list_for_type(resources, SPVC_RESOURCE_TYPE_STAGE_OUTPUT, &list, &count);
+  for (size_t i = 0; i < count; ++i) {
+    const std::string semantic = semantic_of(list[i].id);
+    spvc_compiler_unset_decoration(compiler, list[i].id, SpvDecorationLocation);
+    if (stage == ShaderStage::kVertex) {
+      if (semantic == "POSITION0")
+        spvc_compiler_set_decoration(compiler, list[i].id, SpvDecorationBuiltIn, SpvBuiltInPosition);
+      else
+        spvc_compiler_set_name(compiler, list[i].id, ("vx_v_" + semantic).c_str());
+    } else if (semantic == "COLOR0" || semantic == "SV_TARGET0") {
+      spvc_compiler_set_name(compiler, list[i].id, "frag_color");
+    } else {
+      *errors += where + "the pixel output semantic '" + semantic + "' is not supported\n";
+    }
+  }
+
+  spvc_resources_get_resource_list_for_type(resources, SPVC_RESOURCE_TYPE_UNIFORM_BUFFER, &list, &count);
+  for (size_t i = 0; i < count; ++i) {
+    const bool vertex = stage == ShaderStage::kVertex;
+    spvc_compiler_set_name(compiler, list[i].id, vertex ? "vx_vs_globals" : "vx_ps_globals");
+    spvc_compiler_set_name(compiler, list[i].base_type_id, vertex ? "vx_VsGlobals" : "vx_PsGlobals");
+    const spvc_type type = spvc_compiler_get_type_handle(compiler, list[i].base_type_id);
+    const unsigned members = spvc_type_get_num_member_types(type);
+    for (unsigned m = 0; m < members; ++m) {
+      const char* name = spvc_compiler_get_member_name(compiler, list[i].base_type_id, m);
+      spvc_compiler_set_member_name(compiler, list[i].base_type_id, m, glsl_member_name(name ? name : "").c_str());
+    }
+  }
+
+  spvc_resources_get_resource_list_for_type(resources, SPVC_RESOURCE_TYPE_SAMPLED_IMAGE, &list, &count);
+  for (size_t i = 0; i < count; ++i) {
+    spvc_compiler_set_name(compiler, list[i].id, glsl_sampler_name(list[i].name).c_str());
+    spvc_compiler_unset_decoration(compiler, list[i].id, SpvDecorationBinding);
+    spvc_compiler_unset_decoration(compiler, list[i].id, SpvDecorationDescriptorSet);
+  }
+  for (spvc_resource_type separate : {SPVC_RESOURCE_TYPE_SEPARATE_IMAGE, SPVC_RESOURCE_TYPE_SEPARATE_SAMPLERS,
+                                      SPVC_RESOURCE_TYPE_STORAGE_BUFFER, SPVC_RESOURCE_TYPE_STORAGE_IMAGE}) {
+    spvc_resources_get_resource_list_for_type(resources, separate, &list, &count);
+    for (size_t i = 0; i < count; ++i)
+      *errors += where + "'" + list[i].name + "' is not a sampler2D or a sampler of shader model 3\n";
+  }
+  return errors->empty();
+}
+
+bool spirv_to_glsl(const std::vector<unsigned>& spirv, const std::string& file_name, ShaderStage stage,
+                   const std::string& entry, std::string* glsl, std::string* errors) {
+  spvc_context context = nullptr;
+  if (spvc_context_create(&context) != SPVC_SUCCESS) {
+    *errors = file_name + ": error: cannot start the SPIR-V translator\n";
+    return false;
+  }
+  bool ok = false;
+  spvc_parsed_ir ir = nullptr;
+  spvc_compiler compiler = nullptr;
+  spvc_compiler_options options = nullptr;
+  const char* text = nullptr;
+  if (spvc_context_parse_spirv(context, spirv.data(), spirv.size(), &ir) == SPVC_SUCCESS &&
+      spvc_context_create_compiler(context, SPVC_BACKEND_GLSL, ir, SPVC_CAPTURE_MODE_TAKE_OWNERSHIP, &compiler) ==
+          SPVC_SUCCESS &&
+      spvc_compiler_create_compiler_options(compiler, &options) == SPVC_SUCCESS) {
+    if (name_interface(compiler, stage, file_name, entry, errors)) {
+      spvc_compiler_options_set_uint(options, SPVC_COMPILER_OPTION_GLSL_VERSION, 330);
+      spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ES, SPVC_FALSE);
+      spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_EMIT_UNIFORM_BUFFER_AS_PLAIN_UNIFORMS,
+                                     SPVC_TRUE);
+      spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ENABLE_420PACK_EXTENSION, SPVC_FALSE);
+      spvc_compiler_install_compiler_options(compiler, options);
+      if (spvc_compiler_compile(compiler, &text) == SPVC_SUCCESS && text) {
+        *glsl = text;
+        ok = true;
+      } else {
+        *errors += file_name + ": error: function '" + entry +
+                   "' cannot be translated: " + spvc_context_get_last_error_string(context) + "\n";
+      }
+    }
+  } else {
+    *errors += file_name + ": error: function '" + entry + "' gave SPIR-V the translator cannot read\n";
+  }
+  spvc_context_destroy(context);
+  if (!ok) return false;
+  // build_program puts its own #version line first.
+  if (glsl->compare(0, 9, "#version ") == 0) glsl->erase(0, glsl->find('\n') + 1);
+  return true;
+}
+
+Translation translate(const std::string& hlsl, const std::string& file_name, ShaderStage stage,
+                      const std::string& entry) {
+  Translation t;
+  if (hlsl.size() > kMaxCompiledText) {
+    t.errors = too_long(file_name, "the effect's text after the preprocessor", hlsl.size(), kMaxCompiledText);
+    return t;
+  }
+  const bool ran = on_compiler_stack([&] {
+    std::vector<unsigned> spirv;
+    t.ok = compile_to_spirv(hlsl, file_name, stage, entry, &spirv, &t.errors) &&
+           spirv_to_glsl(spirv, file_name, stage, entry, &t.glsl, &t.errors);
+  });
+  if (!ran) t.errors = file_name + ": error: cannot start the HLSL compiler's thread\n";
+  return t;
+}
+
+// Translations by file name, stage, entry and text. A game compiles the same three files
+// with every World; anything else (tests, damaged files) only passes through, so the cache
+// is emptied when it grows past a few dozen texts.
+const size_t kCachedTranslations = 32;
+
+}  // namespace
+
+bool preprocess_effect(const std::string& text, const std::string& file_name, std::string* out,
+                       std::string* errors) {
+  errors->clear();
+  if (text.size() > kMaxEffectText) {
+    *errors = too_long(file_name, "the effect file", text.size(), kMaxEffectText);
+    return false;
+  }
+  bool ok = false;
+  std::string log;
+  const bool ran = on_compiler_stack([&] {
+    initialise_glslang();
+    glslang::TShader shader(EShLangFragment);
+    const char* texts[] = {text.c_str()};
+    const int lengths[] = {static_cast<int>(text.size())};
+    const char* names[] = {file_name.c_str()};
+    shader.setStringsWithLengthsAndNames(texts, lengths, names, 1);
+    shader.setEnvInput(glslang::EShSourceHlsl, EShLangFragment, glslang::EShClientOpenGL, kHlslVersion);
+    FolderIncluder includer(file_name, kMaxEffectText - text.size());
+    ok = shader.preprocess(GetDefaultResources(), kHlslVersion, ENoProfile, false, false, kMessages, out, includer);
+    if (!ok) add_glslang_log(shader.getInfoLog(), file_name, &log);
+  });
+  if (!ran) {
+    *errors = file_name + ": error: cannot start the HLSL compiler's thread\n";
+    return false;
+  }
+  if (ok) return true;
+  *errors = printable_lines(log);
+  return false;
+}
+
+std::string glsl_member_name(const std::string& parameter) { return "vx_" + parameter; }
+std::string glsl_sampler_name(const std::string& sampler) { return "vx_" + sampler; }
+
+bool translate_shader(const std::string& hlsl, const std::string& file_name, ShaderStage stage,
+                      const std::string& entry, std::string* glsl, std::string* errors) {
+  static std::map<std::string, Translation> cache;
+  std::string key = file_name;
+  key += '\0';
+  key += stage == ShaderStage::kVertex ? 'v' : 'p';
+  key += entry;
+  key += '\0';
+  key += hlsl;
+  auto found = cache.find(key);
+  if (found == cache.end()) {
+    if (cache.size() >= kCachedTranslations) cache.clear();
+    found = cache.emplace(std::move(key), translate(hlsl, file_name, stage, entry)).first;
+  }
+  *glsl = found->second.glsl;
+  *errors = found->second.errors;
+  return found->second.ok;
+}
+
+}  // namespace d3dx9
