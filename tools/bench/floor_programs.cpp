@@ -4,6 +4,9 @@
 #include <sstream>
 #include <vector>
 
+#include "d3dx9/effect_source.h"
+#include "d3dx9/effect_translate.h"
+
 namespace {
 
 const char* const kVertexEnd =
@@ -42,13 +45,6 @@ void main() {
 }
 )";
 
-std::string glsl_type(const std::string& type) {
-  if (type == "float4x4") return "mat4";
-  if (type == "texture") return "sampler2D";
-  if (type == "color") return "vec4";
-  return type;  // float, int
-}
-
 GLuint compile(GLenum kind, const std::string& text, std::string* error) {
   GLuint shader = glCreateShader(kind);
   const char* source = text.c_str();
@@ -64,11 +60,12 @@ GLuint compile(GLenum kind, const std::string& text, std::string* error) {
   return 0;
 }
 
+// `fragment_output` is the declaration of frag_color, empty when the fragment text has its own.
 bool link(const std::string& uniforms, const std::string& vertex, const std::string& fragment,
-          FloorProgram* out, std::string* error) {
+          const std::string& fragment_output, FloorProgram* out, std::string* error) {
   const std::string head = "#version 330 core\n" + uniforms + "#define main author_main\n";
   GLuint vs = compile(GL_VERTEX_SHADER, head + vertex + kVertexEnd, error);
-  GLuint fs = compile(GL_FRAGMENT_SHADER, head + "out vec4 frag_color;\n" + fragment + kFragmentEnd, error);
+  GLuint fs = compile(GL_FRAGMENT_SHADER, head + fragment_output + fragment + kFragmentEnd, error);
   if (!vs || !fs) return false;
   GLuint program = glCreateProgram();
   glAttachShader(program, vs);
@@ -88,65 +85,61 @@ bool link(const std::string& uniforms, const std::string& vertex, const std::str
     return false;
   }
   out->name = program;
-  out->world = glGetUniformLocation(program, "World");
-  out->view = glGetUniformLocation(program, "View");
-  out->projection = glGetUniformLocation(program, "Projection");
   return true;
+}
+
+std::string read_text(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
 }
 
 }  // namespace
 
+// The effect file's first pass as the platform compiles it (the same HLSL, preprocessed,
+// read and translated to GLSL), linked here without the effect framework around it.
 bool build_effect_program(const std::string& path, FloorProgram* out, std::string* error) {
   std::ifstream file(path);
   if (!file) {
     *error = path + ": cannot open";
     return false;
   }
-  // Parameters become uniforms, texture parameters samplers on their stage's unit; the
-  // first pass's vertex and pixel sections are the shader bodies.
-  std::string uniforms, vertex, fragment, line;
-  std::vector<std::pair<std::string, int>> samplers;
-  std::string* section = nullptr;
-  bool passDone = false;
-  while (std::getline(file, line)) {
-    std::istringstream words(line);
-    std::string first, type, name, word;
-    words >> first;
-    if (section) {
-      if (first == "end") {
-        passDone = passDone || section == &fragment;
-        section = nullptr;
-      } else {
-        *section += line + "\n";
-      }
-    } else if (first == "parameter" && words >> type >> name) {
-      uniforms += "uniform " + glsl_type(type) + " " + name + ";\n";
-      while (words >> word)
-        if (word == "stage" && words >> word) samplers.emplace_back(name, std::stoi(word));
-    } else if (first == "vertex" && !passDone) {
-      section = &vertex;
-    } else if (first == "pixel" && !passDone) {
-      section = &fragment;
-    }
-  }
-  if (vertex.empty() || fragment.empty()) {
-    *error = path + ": no vertex and pixel sections";
+  std::string preprocessed, vertex, fragment;
+  d3dx9::EffectSource source;
+  if (!d3dx9::preprocess_effect(read_text(path), path, &preprocessed, error) ||
+      !d3dx9::parse_effect(preprocessed, path, &source, error))
     return false;
-  }
-  if (!link(uniforms, vertex, fragment, out, error)) {
+  const d3dx9::EffectPass& pass = source.techniques.front().passes.front();
+  if (!d3dx9::translate_shader(source.hlsl, path, d3dx9::ShaderStage::kVertex, pass.vertex.function, &vertex,
+                               error) ||
+      !d3dx9::translate_shader(source.hlsl, path, d3dx9::ShaderStage::kPixel, pass.pixel.function, &fragment,
+                               error))
+    return false;
+  if (!link("", vertex, fragment, "", out, error)) {
     *error = path + ": " + *error;
     return false;
   }
   glUseProgram(out->name);
-  for (const auto& sampler : samplers)
-    glUniform1i(glGetUniformLocation(out->name, sampler.first.c_str()), sampler.second);
+  auto member = [&](const char* parameter) {
+    return glGetUniformLocation(out->name, ("vx_vs_globals." + d3dx9::glsl_member_name(parameter)).c_str());
+  };
+  out->world = member("World");
+  out->view = member("View");
+  out->projection = member("Projection");
+  out->timeOffset = glGetUniformLocation(out->name, ("vx_ps_globals." + d3dx9::glsl_member_name("timeOffset")).c_str());
+  out->plasmaColor =
+      glGetUniformLocation(out->name, ("vx_ps_globals." + d3dx9::glsl_member_name("PlasmaColor")).c_str());
+  for (const d3dx9::EffectSampler& sampler : source.samplers)
+    glUniform1i(glGetUniformLocation(out->name, d3dx9::glsl_sampler_name(sampler.name).c_str()), sampler.stage);
   return true;
 }
 
 bool build_textured_program(FloorProgram* out, std::string* error) {
-  if (!link("uniform mat4 World;\nuniform sampler2D image;\n", kTexturedVertex, kTexturedFragment, out,
-            error))
+  if (!link("uniform mat4 World;\nuniform sampler2D image;\n", kTexturedVertex, kTexturedFragment,
+            "out vec4 frag_color;\n", out, error))
     return false;
+  out->world = glGetUniformLocation(out->name, "World");
   glUseProgram(out->name);
   glUniform1i(glGetUniformLocation(out->name, "image"), 0);
   return true;

@@ -14,6 +14,8 @@ struct FloorProgram {
   GLint world = -1;
   GLint view = -1;
   GLint projection = -1;
+  GLint timeOffset = -1;  // the plasma's values (-1 in the other effects)
+  GLint plasmaColor = -1;
 };
 
 // Builds the first pass of the effect file at path. False with the reason in *error.

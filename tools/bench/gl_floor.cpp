@@ -183,8 +183,8 @@ void draw_entities(GlFloor* f, const World& world, const D3DXMATRIX& view, const
       use(*program, view, projection);
       if (bolt) {
         blend_add(true);
-        glUniform1f(glGetUniformLocation(program->name, "timeOffset"), world.elapsed / 10);
-        glUniform4f(glGetUniformLocation(program->name, "PlasmaColor"), 0.0f, 0.0f, 1.0f, 1.0f);
+        glUniform1f(program->timeOffset, world.elapsed / 10);
+        glUniform4f(program->plasmaColor, 0.0f, 0.0f, 1.0f, 1.0f);
         bind_texture(f, 0, find_texture("PLASMA1"));
         bind_texture(f, 1, find_texture("PLASMA2"));
       } else {
