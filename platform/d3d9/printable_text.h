@@ -31,6 +31,21 @@ inline bool append_printable(std::string* out, const std::string& text, size_t l
   return shown == text.size();
 }
 
+// `text` made printable line by line (append_printable, tabs kept), each line held to
+// `line_limit` bytes and marked "..." where cut; every line ends in '\n'.
+inline std::string printable_lines(const std::string& text, size_t line_limit) {
+  std::string out;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    if (!append_printable(&out, text.substr(start, end - start), line_limit, true)) out += "...";
+    out += '\n';
+    start = end + 1;
+  }
+  return out;
+}
+
 // The line that ends a log cut short.
 const char kLogCutNote[] = "... (log cut)\n";
 

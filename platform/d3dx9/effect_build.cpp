@@ -33,19 +33,6 @@ bool read_file(const std::string& path, std::string* text) {
 // Longest line of a compiler's message repeated.
 const size_t kLineBytes = 400;
 
-// Messages made printable line by line (the compiler may quote the file's bytes), each line
-// held to kLineBytes.
-std::string printable_lines(const std::string& text) {
-  std::string out;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!d3d9::append_printable(&out, line, kLineBytes, true)) out += "...";
-    out += '\n';
-  }
-  return out;
-}
-
 std::string pass_title(const std::string& file_name, const d3dx9::EffectTechnique& technique,
                        const d3dx9::EffectPass& pass) {
   std::string name = pass.name.empty() ? "" : " '" + pass.name + "'";
@@ -92,8 +79,9 @@ bool D3dxEffectState::build(IDirect3DDevice9* device, const d3dx9::EffectSource&
           d3dx9::translate_shader(source.hlsl, file_name, d3dx9::ShaderStage::kPixel, pass.pixel.function, &pixel,
                                   &errors);
       if (!translated) {
-        log_full = !d3d9::append_log_lines(log, pass_title(file_name, technique, pass) + printable_lines(errors),
-                                            d3d9::kLogBytes);
+        const std::string lines =
+            pass_title(file_name, technique, pass) + d3d9::printable_lines(errors, kLineBytes);
+        log_full = !d3d9::append_log_lines(log, lines, d3d9::kLogBytes);
         ok = false;
       } else if (!d3d9::build_program(vertex, pixel, file_name, 1, 1, &p.program, &pass_log,
                                       d3d9::FragmentOutput::kDeclaredByShader)) {

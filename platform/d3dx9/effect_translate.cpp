@@ -113,22 +113,10 @@ std::string too_long(const std::string& file_name, const char* what, size_t byte
          std::to_string(limit) + " bytes the HLSL compiler takes\n";
 }
 
-// Longest line of a preprocessor message kept.
+// Longest line of a preprocessor message kept. The preprocessor's messages quote the file's
+// bytes (an #include's name, an #error's text) and the loader shows them as they are, so
+// each line is made printable (printable_text.h) and held to this length.
 const size_t kMessageLineBytes = 400;
-
-// The preprocessor's messages quote the file's bytes (an #include's name, an #error's text)
-// and the loader shows them as they are: each line made printable (printable_text.h) and
-// held to kMessageLineBytes.
-std::string printable_lines(const std::string& text) {
-  std::string out;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!d3d9::append_printable(&out, line, kMessageLineBytes, true)) out += "...";
-    out += '\n';
-  }
-  return out;
-}
 
 // Effect files include others from their own folder, as D3DX's default handler does. The
 // files included take their bytes from `room`, what kMaxEffectText leaves of the file.
@@ -393,7 +381,7 @@ bool preprocess_effect(const std::string& text, const std::string& file_name, st
     return false;
   }
   if (ok) return true;
-  *errors = printable_lines(log);
+  *errors = d3d9::printable_lines(log, kMessageLineBytes);
   return false;
 }
 
