@@ -645,18 +645,29 @@ class Reader {
     }
   }
 
+  // How messages name a technique or a pass.
+  static std::string block_title(bool pass, const std::string& name) {
+    if (!pass) return "technique " + quoted(name);
+    return name.empty() ? "the pass" : "pass " + quoted(name);
+  }
+
+  // The head of a technique or pass block: an optional name, annotations, then '{'. False,
+  // with the fault reported and the statement skipped, when the brace is missing.
+  bool block_head(bool pass, std::string* name) {
+    if (peek().kind == Kind::kWord) *name = next().text;
+    std::string ignored;
+    semantics_and_annotations(&ignored);
+    if (take_mark('{')) return true;
+    fail(peek(), "expected '{' after " + block_title(pass, *name) + ", found " + describe(peek()));
+    skip_statement();
+    return false;
+  }
+
   void technique() {
     const Token keyword = next();
     EffectTechnique t;
     t.line = keyword.line;
-    if (peek().kind == Kind::kWord) t.name = next().text;
-    std::string ignored;
-    semantics_and_annotations(&ignored);
-    if (!is_mark(peek(), '{')) {
-      fail(peek(), "expected '{' after technique " + quoted(t.name) + ", found " + describe(peek()));
-      return skip_statement();
-    }
-    next();
+    if (!block_head(false, &t.name)) return;
     std::set<std::string> passes;
     while (peek().kind != Kind::kEnd && !is_mark(peek(), '}')) {
       const Token& word = peek();
@@ -684,16 +695,8 @@ class Reader {
     const Token keyword = next();
     EffectPass p;
     p.line = keyword.line;
-    if (peek().kind == Kind::kWord) p.name = next().text;
-    std::string ignored;
-    semantics_and_annotations(&ignored);
-    const std::string title = p.name.empty() ? "the pass" : "pass " + quoted(p.name);
-    if (!is_mark(peek(), '{')) {
-      fail(peek(), "expected '{' after " + title + ", found " + describe(peek()));
-      skip_statement();
-      return p;
-    }
-    next();
+    if (!block_head(true, &p.name)) return p;
+    const std::string title = block_title(true, p.name);
     while (peek().kind != Kind::kEnd && !is_mark(peek(), '}')) assignment(&p);
     expect_mark('}', "closing " + title);
     if (p.vertex.function.empty()) fail(keyword, title + " has no vertex shader");
