@@ -29,8 +29,9 @@ test:
 bench: build
 	cd $(BUILD)/run && ../vornex_bench
 
-windows: deps
-	bash scripts/build-windows.sh $(BUILD)/windows
+# vornex.exe with every data file beside it, in $(BUILD)/windows/VORNEX and its zip.
+windows: build
+	bash scripts/build-windows.sh $(BUILD)/windows $(BUILD)/run
 
 soak: build
 	bash scripts/run-soak.sh 50 $(BUILD)/vornex_headless $(BUILD)/run $(BUILD)/soak-full

@@ -44,9 +44,14 @@ ShaderEffect* load_effect(const char* file, const char* technique) {
 }
 
 HRESULT ShaderEffect::begin_effect(D3DXMATRIX world) {
-  if (!effect) return E_FAIL;
   D3DXMATRIX matProj;
   build_projection(&matProj);
+  if (!effect) {
+    g_pd3d_render->SetTransform(D3DTS_WORLD, &world);
+    g_pd3d_render->SetTransform(D3DTS_VIEW, &g_view);
+    g_pd3d_render->SetTransform(D3DTS_PROJECTION, &matProj);
+    return E_FAIL;
+  }
   effect->SetMatrix("World", &world);
   effect->SetMatrix("View", &g_view);
   effect->SetMatrix("Projection", &matProj);
@@ -61,7 +66,12 @@ HRESULT ShaderEffect::next_world(D3DXMATRIX world) {
 }
 
 void ShaderEffect::end_effect() {
-  if (!effect) return;
+  if (!effect) {
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    g_pd3d_render->SetTransform(D3DTS_VIEW, &identity);
+    return;
+  }
   effect->EndPass();
   effect->End();
 }

@@ -3,10 +3,12 @@
 // "World", "View" (the camera's) and "Projection" (the game's one projection). Texture
 // and value parameters are set on `effect` by the caller before begin_effect.
 //
-// A wrapper whose file failed to load or compile has no effect; its begin_effect and
-// next_world then touch nothing and return E_FAIL, and end_effect does nothing, so the
-// caller's draws go to the device unchanged (through the fixed-function pipeline). The
-// program carries on either way.
+// A wrapper whose file failed to load or compile has no effect. Its draws then go
+// through the fixed-function pipeline with the transforms the effect would have had:
+// begin_effect and next_world set the device's world, view (the camera's) and
+// projection transforms and return E_FAIL, and end_effect puts the view back to
+// identity, which the sky, the arms and the screens rely on. The game stays playable,
+// without the effects' looks.
 #ifndef VORNEX_GFX_SHADER_EFFECT_H
 #define VORNEX_GFX_SHADER_EFFECT_H
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "assets/manifest.h"
@@ -23,6 +25,33 @@ std::string heads_up(int kills, float timeRemaining) {
 bool is_clear(const D3d9DrawRecord& r) { return r.clearFlags != 0; }
 
 using PlayFrame = LoadedGame;
+
+// Two particles alive, one bolt in flight high above the ground, the camera on the first
+// tile looking along +z.
+void stage_frame(World& world) {
+  g_camera.eye = Vec3(5.5f, 0.0f, 20.0f);
+  g_camera.lookAt = Vec3(5.5f, 0.0f, 20.5f);
+  world.particles[3].active = true;
+  world.particles[3].life = 1.0f;
+  world.particles[700].active = true;
+  world.particles[700].life = 1.0f;
+  world.entities[5].active = true;
+  world.entities[5].position = Vec3(5.5f, 50.0f, 25.0f);
+  g_arm_phase = 3;
+}
+
+std::vector<D3d9DrawRecord> record_frame(World& world) {
+  std::vector<D3d9DrawRecord> frame;
+  d3d9_record_draws(g_pd3d_render, &frame);
+  play_frame(world);
+  d3d9_record_draws(g_pd3d_render, nullptr);
+  return frame;
+}
+
+void expect_matrix_eq(const D3DMATRIX& actual, const D3DMATRIX& expected, size_t draw, const char* which) {
+  for (int i = 0; i < 16; ++i)
+    ASSERT_NEAR((&actual._11)[i], (&expected._11)[i], 1e-5f) << which << " of draw " << draw << ", element " << i;
+}
 
 }  // namespace
 
@@ -44,25 +73,12 @@ TEST(TileOrigin, KeepsTheCameraInsideTheBlockWithGroundAround) {
 
 TEST_F(PlayFrame, DrawsSkyTerrainEntitiesParticlesArmsInOrder) {
   World world;
-  g_camera.eye = Vec3(5.5f, 0.0f, 20.0f);
-  g_camera.lookAt = Vec3(5.5f, 0.0f, 20.5f);
-  // Two particles alive, one bolt in flight high above the ground.
-  world.particles[3].active = true;
-  world.particles[3].life = 1.0f;
-  world.particles[700].active = true;
-  world.particles[700].life = 1.0f;
-  world.entities[5].active = true;
-  world.entities[5].position = Vec3(5.5f, 50.0f, 25.0f);
-  g_arm_phase = 3;
-
+  stage_frame(world);
   // The enemy pass after the drawing may move enemies: keep where they were drawn.
   std::vector<Vec3> drawnAt;
   for (const Entity& entity : world.entities) drawnAt.push_back(entity.position);
 
-  std::vector<D3d9DrawRecord> frame;
-  d3d9_record_draws(g_pd3d_render, &frame);
-  play_frame(world);
-  d3d9_record_draws(g_pd3d_render, nullptr);
+  const std::vector<D3d9DrawRecord> frame = record_frame(world);
 
   size_t at = 0;
   ASSERT_GT(frame.size(), 20u);
@@ -115,6 +131,47 @@ TEST_F(PlayFrame, DrawsSkyTerrainEntitiesParticlesArmsInOrder) {
   EXPECT_FLOAT_EQ(arms.world._42, -0.06f);
   EXPECT_FLOAT_EQ(arms.world._43, 0.11f);
   EXPECT_EQ(at, frame.size()) << "nothing else is drawn";
+}
+
+// Effects that failed to compile leave the game playable: every draw goes through the
+// fixed-function pipeline with the transforms the effect was given, so the ground, the
+// enemies, the bolts and the particles land where the effects put them, and the view is
+// identity again for the arms (and the sky of the next frame).
+TEST_F(PlayFrame, WithoutItsEffectsEveryDrawLandsWhereTheEffectsPutIt) {
+  World world;
+  stage_frame(world);
+  Entity drawnEntities[kEntityCount];
+  std::copy(std::begin(world.entities), std::end(world.entities), drawnEntities);
+  const std::vector<D3d9DrawRecord> withEffects = record_frame(world);
+  const D3DXMATRIX cameraView = g_view;
+
+  for (ShaderEffect* wrapper : {world.terrainEffect, world.plasmaEffect, world.particleEffect}) {
+    wrapper->effect->Release();
+    wrapper->effect = nullptr;
+  }
+  std::copy(std::begin(drawnEntities), std::end(drawnEntities), world.entities);
+  stage_frame(world);
+  const std::vector<D3d9DrawRecord> without = record_frame(world);
+
+  ASSERT_EQ(without.size(), withEffects.size());
+  D3DXMATRIX identity;
+  D3DXMatrixIdentity(&identity);
+  int throughEffects = 0;
+  for (size_t i = 0; i < without.size(); ++i) {
+    const D3d9DrawRecord& fixed = without[i];
+    const D3d9DrawRecord& effect = withEffects[i];
+    EXPECT_FALSE(fixed.throughEffect) << i;
+    ASSERT_EQ(fixed.clearFlags, effect.clearFlags) << i;
+    if (fixed.clearFlags) continue;
+    ASSERT_EQ(fixed.stream, effect.stream) << i;
+    ASSERT_EQ(fixed.indexed, effect.indexed) << i;  // the arms' subset is the fire control's
+    expect_matrix_eq(fixed.world, effect.world, i, "world");
+    expect_matrix_eq(fixed.projection, effect.projection, i, "projection");
+    // The effect draws with the camera's view as its parameter; the others with none.
+    expect_matrix_eq(fixed.view, effect.throughEffect ? cameraView : identity, i, "view");
+    throughEffects += effect.throughEffect ? 1 : 0;
+  }
+  EXPECT_EQ(throughEffects, 4 + 1 + 9 + 2) << "tiles, the bolt, the enemies and the particles";
 }
 
 TEST_F(PlayFrame, HeadsUpLineIsVisibleAtTheTopLeft) {
