@@ -17,8 +17,8 @@ PACKAGES=(
   clang libclang-rt-14-dev
   # end-to-end tests in a real X server
   xvfb xauth xdotool libx11-dev imagemagick
-  # the Windows cross build of the game sources
-  g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
+  # the Windows cross build of the game sources, and Wine to run it
+  g++-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64
 )
 
 missing=()
