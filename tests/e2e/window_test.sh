@@ -72,15 +72,16 @@ for where in "on the title menu" "on the story screen" "in play"; do
 done
 rm -f "$errors"
 
-echo "-- without ground.bmp start-up stops, names the file, and exits non-zero"
+echo "-- started in a folder without the data, start-up stops, says where it looked and how to start, non-zero"
 bare=$(mktemp -d)
-cp -r "$rundir"/. "$bare"/
-rm -f "$bare/ground.bmp"
 errors=$( (cd "$bare" && timeout 20 "$exe") 2>&1 >/dev/null)
 status=$?
 rm -rf "$bare"
-[ "$status" != 0 ] && [ "$status" != 124 ] || fail "exit status without ground.bmp was $status"
-echo "$errors" | grep -q 'ground.bmp' || fail "the error output does not name ground.bmp: $errors"
+[ "$status" != 0 ] && [ "$status" != 124 ] || fail "exit status in a folder without the data was $status"
+echo "$errors" | grep 'start-up failed' | grep -F '"ground.bmp"' | grep -qF "$bare" ||
+  fail "the error output does not name ground.bmp and the folder $bare: $errors"
+echo "$errors" | grep -F 'make play' | grep -qF '`vornex`' ||
+  fail "the error output does not say how to start the game: $errors"
 
 echo "-- with no display the program says so and exits non-zero, never running unseen"
 errors=$( (cd "$rundir" && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 20 "$exe") 2>&1 >/dev/null)
