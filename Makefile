@@ -2,14 +2,17 @@
 #   make play           install what is missing, build, and start the game
 #   make test           install what is missing, build, and run every test (what CI runs)
 #   make bench          build, and print the performance figures with their targets
+#   make install        build, and install the game under PREFIX (default /usr/local)
+#   make package        build, and make the Debian package build/vornex_VERSION_ARCH.deb
 # The long runs, outside `make test`:
 #   make soak           fifty whole games in a row under LeakSanitizer
 #   make sanitize-full  the unit tests, fifty worlds and a whole game cycle under the sanitizers
 #   make fuzz-long      each file reader under libFuzzer for SECONDS seconds (default 300)
 BUILD ?= build
 SECONDS ?= 300
+PREFIX ?= /usr/local
 
-.PHONY: deps build play test bench windows soak sanitize-full fuzz-long clean
+.PHONY: deps build play test bench install package windows soak sanitize-full fuzz-long clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -28,6 +31,12 @@ test:
 # Figures only, never pass or fail: run it on a quiet machine.
 bench: build
 	cd $(BUILD)/run && ../vornex_bench
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+package: build
+	cd $(BUILD) && cpack
 
 # vornex.exe with every data file beside it, in $(BUILD)/windows/VORNEX and its zip.
 windows: build

@@ -17,6 +17,8 @@ PACKAGES=(
   clang libclang-rt-14-dev
   # end-to-end tests in a real X server
   xvfb xauth xdotool libx11-dev imagemagick
+  # the Debian package (CPack reads the program's libraries with dpkg-shlibdeps and file)
+  dpkg-dev file
   # the Windows cross build of the game sources, and Wine to run it
   g++-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64
 )

@@ -7,6 +7,7 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <set>
@@ -58,6 +59,11 @@ struct D3d9DeviceState {
   int backBufferWidth = 0;
   int backBufferHeight = 0;
   int swapInterval = 1;
+  // Present's hold to the display's refresh (present_pacing.h): one period of the
+  // display the window was on at creation, and when the last Present returned.
+  std::chrono::nanoseconds refreshPeriod{0};
+  std::chrono::steady_clock::time_point lastPresent{};
+  bool presented = false;
   bool inScene = false;
 
   DWORD renderStates[256] = {};
@@ -111,6 +117,9 @@ namespace d3d9 {
 // Vertices a primitive count takes for a primitive type; 0 for an unknown type.
 UINT vertex_count(D3DPRIMITIVETYPE type, UINT primitives);
 GLenum gl_primitive(D3DPRIMITIVETYPE type);
+// Waits out the rest of one refresh period since the previous Present (present_pacing.h)
+// and stamps this one.
+void hold_to_refresh(D3d9DeviceState* state);
 }  // namespace d3d9
 
 #endif  // VORNEX_PLATFORM_D3D9_INTERNAL_H

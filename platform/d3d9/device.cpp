@@ -10,6 +10,7 @@
 
 #include "../win32/win32_internal.h"
 #include "d3d9_internal.h"
+#include "present_pacing.h"
 
 namespace {
 
@@ -204,6 +205,10 @@ HRESULT D3d9DeviceState::create(HWND window, const D3DPRESENT_PARAMETERS& params
   state->backBufferHeight = h > 0 ? h : 1;
   state->swapInterval = params.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1;
   SDL_GL_SetSwapInterval(state->swapInterval);
+  SDL_DisplayMode mode{};
+  const int display = SDL_GetWindowDisplayIndex(window->sdl);
+  const bool known = display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0;
+  state->refreshPeriod = d3d9::refresh_period(known ? mode.refresh_rate : 0);
 
   glGenRenderbuffers(1, &state->colorBuffer);
   glBindRenderbuffer(GL_RENDERBUFFER, state->colorBuffer);
@@ -544,7 +549,10 @@ HRESULT IDirect3DDevice9::EndScene() {
 }
 
 // Stretches the back buffer onto the window's current client area and waits for the
-// retrace: a resized window keeps its back buffer, as on Windows.
+// retrace: a resized window keeps its back buffer, as on Windows. With the default
+// interval Present also returns no sooner than one display refresh after the previous
+// one, where the swap does not wait (software rendering, vsync forced off): the game's
+// speeds are per pass.
 HRESULT IDirect3DDevice9::Present(const RECT*, const RECT*, HWND, const void*) {
   if (!state->context || !state->window || state->window->destroyed || !state->window->sdl)
     return D3DERR_INVALIDCALL;
@@ -558,6 +566,7 @@ HRESULT IDirect3DDevice9::Present(const RECT*, const RECT*, HWND, const void*) {
                     GL_LINEAR);
   SDL_GL_SwapWindow(state->window->sdl);
   glBindFramebuffer(GL_FRAMEBUFFER, state->framebuffer);
+  if (state->swapInterval != 0) d3d9::hold_to_refresh(state);
   return D3D_OK;
 }
 

@@ -219,6 +219,13 @@ int WINAPI ShowCursor(BOOL bShow);
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 void WINAPI Sleep(DWORD dwMilliseconds);
 
+// ---- files ----
+#define MAX_PATH 260
+// The working directory, where the program's relative file names are opened. Returns the
+// length written (without the terminating zero), the size needed (with it) when the
+// buffer is too small, or 0 on failure.
+DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer);
+
 // The program's entry point, called by the platform's main().
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nShowCmd);
 

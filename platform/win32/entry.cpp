@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
   }
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(&g_module);
   int status = WinMain(instance, nullptr, command_line.data(), SW_SHOWDEFAULT);
+  win32::let_go_of_gone_windows();
   SDL_Quit();
   return status;
 }

@@ -101,6 +101,9 @@ void translate(const SDL_Event& event) {
     case SDL_MOUSEMOTION:
       win32::cursor_on_motion(event.motion);
       return;
+    case SDL_SYSWMEVENT:
+      if (win32::x11_event_destroys(event, hwnd)) win32::window_destroyed_outside(hwnd);
+      return;
     case SDL_WINDOWEVENT:
       switch (event.window.event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
@@ -144,6 +147,8 @@ void pump_sdl_events() {
   SDL_PumpEvents();
   SDL_Event event;
   while (SDL_PollEvent(&event)) translate(event);
+  HWND hwnd = current_window();
+  if (x11_window_lost(hwnd)) window_destroyed_outside(hwnd);
 }
 
 void queue_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -16,6 +16,8 @@ struct HWND__ {
   std::string class_name;
   bool destroyed = false;  // DestroyWindow ran; the SDL window may outlive it (see window_release)
   int references = 1;      // DestroyWindow drops one; a device on the window holds another
+  bool gone = false;       // destroyed from outside: the system window no longer exists
+  unsigned long x11_window = 0;  // the X11 window's id, on an X11 display
 };
 
 namespace win32 {
@@ -35,6 +37,26 @@ HWND current_window();
 // retains it) and lets it go; the last release destroys the SDL window.
 void window_retain(HWND hwnd);
 void window_release(HWND hwnd);
+
+// A window destroyed from outside the program (another X client, the session): it is
+// destroyed as DestroyWindow destroys it, WM_DESTROY and all, without touching the
+// system window that no longer exists.
+void window_destroyed_outside(HWND hwnd);
+
+// Destroys what is left of the windows destroyed from outside (their SDL windows, kept
+// while a device drew into them) before SDL shuts down.
+void let_go_of_gone_windows();
+
+// The X11 side of a window (x11_window.cpp); nothing on other video drivers.
+// Starts watching the window for its destruction by another client.
+void watch_x11_window(HWND hwnd);
+// Whether the event is the X server's notice that hwnd's X11 window was destroyed.
+bool x11_event_destroys(const SDL_Event& event, HWND hwnd);
+// Whether a request naming hwnd's X11 window failed because it no longer exists.
+bool x11_window_lost(HWND hwnd);
+// Waits until the X server has answered every request sent, so that errors about a
+// window already gone arrive while they are still recognised as such.
+void x11_settle();
 
 // Client-area size of the window (its SDL drawable size in window coordinates).
 void client_size(HWND hwnd, int* width, int* height);

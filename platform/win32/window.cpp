@@ -53,6 +53,18 @@ bool driver_was_requested(const char* driver) {
   return false;
 }
 
+// The window procedure hears WM_DESTROY with the window already marked destroyed, its
+// queued messages are dropped, and the object goes once nothing (a device) holds it.
+void destroy(HWND hwnd) {
+  hwnd->destroyed = true;
+  if (hwnd->sdl && !hwnd->gone) SDL_HideWindow(hwnd->sdl);
+  win32::cursor_on_window_gone(hwnd);
+  hwnd->proc(hwnd, WM_DESTROY, 0, 0);
+  win32::drop_messages_for(hwnd);
+  if (g_window == hwnd) g_window = nullptr;
+  win32::window_release(hwnd);
+}
+
 }  // namespace
 
 namespace win32 {
@@ -90,9 +102,29 @@ void window_retain(HWND hwnd) {
 void window_release(HWND hwnd) {
   if (!is_live(hwnd) || --hwnd->references > 0) return;
   if (hwnd->sdl) SDL_DestroyWindow(hwnd->sdl);
+  if (hwnd->gone) x11_settle();
   if (g_window == hwnd) g_window = nullptr;
   g_live_windows.erase(hwnd);
   delete hwnd;
+}
+
+void window_destroyed_outside(HWND hwnd) {
+  if (!is_live(hwnd) || hwnd->destroyed) return;
+  hwnd->gone = true;
+  destroy(hwnd);
+}
+
+// SDL_Quit would destroy these SDL windows after putting back Xlib's default error
+// handler, which ends the process on the errors their X11 windows' absence causes.
+void let_go_of_gone_windows() {
+  bool any = false;
+  for (HWND hwnd : g_live_windows) {
+    if (!hwnd->gone || !hwnd->sdl) continue;
+    SDL_DestroyWindow(hwnd->sdl);
+    hwnd->sdl = nullptr;
+    any = true;
+  }
+  if (any) x11_settle();
 }
 
 void client_size(HWND hwnd, int* width, int* height) {
@@ -158,6 +190,7 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWOR
   hwnd->proc = it->second.proc;
   hwnd->class_name = lpClassName;
   g_window = hwnd;
+  win32::watch_x11_window(hwnd);
   win32::cursor_on_window_created(hwnd);
 
   hwnd->proc(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(nWidth, nHeight));
@@ -167,13 +200,7 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWOR
 
 BOOL WINAPI DestroyWindow(HWND hWnd) {
   if (!is_live(hWnd) || hWnd->destroyed) return FALSE;
-  hWnd->destroyed = true;
-  if (hWnd->sdl) SDL_HideWindow(hWnd->sdl);
-  win32::cursor_on_window_gone(hWnd);
-  hWnd->proc(hWnd, WM_DESTROY, 0, 0);
-  win32::drop_messages_for(hWnd);
-  if (g_window == hWnd) g_window = nullptr;
-  win32::window_release(hWnd);
+  destroy(hWnd);
   return TRUE;
 }
 

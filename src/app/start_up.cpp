@@ -22,6 +22,19 @@ void fail_start_up(MainLoop& loop, const char* what) {
   loop.exitStatus = 1;
 }
 
+// A data file that would not load: named, with the folder it was looked for in (the
+// working directory, where the game opens every file) and how the game is meant to be
+// started, since the usual cause is a start from some other folder.
+void report_missing_file(const char* file) {
+  char folder[MAX_PATH] = "";
+  const DWORD length = GetCurrentDirectoryA(MAX_PATH, folder);
+  if (length == 0 || length >= MAX_PATH) std::snprintf(folder, sizeof folder, "(unknown)");
+  std::fprintf(stderr, "VORNEX: start-up failed: cannot load \"%s\" from the folder %s\n", file, folder);
+  std::fprintf(stderr,
+               "VORNEX: the game reads its data files from the folder it is started in: start it with "
+               "`make play` in its source tree, or with the `vornex` command once installed\n");
+}
+
 }  // namespace
 
 bool start_up(HINSTANCE instance, MainLoop& loop) {
@@ -61,6 +74,7 @@ bool start_up(HINSTANCE instance, MainLoop& loop) {
 
   loop.quit = false;
   if (!init_device(hwnd)) {
+    if (g_device_failed_file) report_missing_file(g_device_failed_file);
     fail_start_up(loop, nullptr);
     return true;
   }
@@ -70,7 +84,7 @@ bool start_up(HINSTANCE instance, MainLoop& loop) {
 
   if (!load_assets()) {
     if (g_load_failed_file) {
-      std::fprintf(stderr, "VORNEX: start-up failed: cannot load \"%s\"\n", g_load_failed_file);
+      report_missing_file(g_load_failed_file);
       fail_start_up(loop, nullptr);
     } else {
       loop.quit = true;  // the window was closed during loading: an ordinary quit

@@ -6,6 +6,7 @@ IDirect3D9* g_pd3d = nullptr;
 IDirect3DDevice9* g_pd3d_render = nullptr;
 ID3DXMatrixStack* g_pmatrix_stack = nullptr;
 IDirect3DTexture9* g_ptex_ground = nullptr;
+const char* g_device_failed_file = nullptr;
 
 namespace {
 
@@ -68,7 +69,7 @@ bool init_device(HWND hwnd) {
   set_up_drawing();
 
   if (D3DXCreateTextureFromFileA(g_pd3d_render, "ground.bmp", &g_ptex_ground) != D3D_OK) {
-    std::fprintf(stderr, "VORNEX: start-up failed: cannot load \"ground.bmp\"\n");
+    g_device_failed_file = "ground.bmp";  // start-up names it
     return false;
   }
   return true;

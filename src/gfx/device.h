@@ -15,6 +15,9 @@ extern ID3DXMatrixStack* g_pmatrix_stack;
 // Loaded from "ground.bmp" and held until shutdown; nothing draws it.
 extern IDirect3DTexture9* g_ptex_ground;
 
+// The data file init_device could not load ("ground.bmp"), or null.
+extern const char* g_device_failed_file;
+
 // True when the device and everything above were created. On failure whatever was
 // already made stays for release_device.
 bool init_device(HWND hwnd);

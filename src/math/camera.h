@@ -33,7 +33,8 @@ void update_camera();
 void tick_camera_clock();
 // The same at a given millisecond stamp. The first tick after a (re)start gives 0.
 void tick_camera_clock_at(DWORD now_ms);
-// Makes the next tick measure nothing, as at program start.
+// Makes the next tick measure nothing, as at program start. Every new World calls it
+// (a deliberate change: see world.cpp).
 void restart_camera_clock();
 
 // Turns the view by the mouse offsets of the last input poll: 1 degree of yaw per 15

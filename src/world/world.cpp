@@ -108,8 +108,10 @@ World::World() {
 
   elapsed = 0.0f;
   g_world = this;
-  // A new game's camera starts its clock afresh, so time spent on the menus is not
-  // taken as one long step of a held key.
+  // Deliberate change: a new game's camera starts its clock afresh (its first step is
+  // 0). Left running, the first camera update of a game would measure all the time since
+  // the last play frame of the one before (the game-over screen, the menus, the story),
+  // and a key held into the new game would move or turn the player by all of it at once.
   restart_camera_clock();
   reset_fire_control();
 

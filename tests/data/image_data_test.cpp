@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "d3dx9/image_decode.h"
@@ -181,6 +182,27 @@ TEST(GeneratedImages, SkySideQuartersGlowAtTheirHorizon) {
     SCOPED_TRACE(qx);
     EXPECT_GT(band(qx, qy, half / 2 - 16, half / 2 - 4), band(qx, qy, 4, 16) + 120);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The desktop icon, made on its own (it is installed with the game, not read by it): a
+// square icon-theme size, a tile with rounded corners, opaque inside.
+TEST(GeneratedImages, DesktopIconIsAnOpaqueTileWithRoundedCorners) {
+  const std::string dir = make_temp_dir();
+  ASSERT_EQ(run_datagen({"--icon", dir + "/vornex.png"}), 0);
+  DecodedImage icon;
+  std::string error;
+  ASSERT_TRUE(decode_image_file((dir + "/vornex.png").c_str(), &icon, &error)) << error;
+  EXPECT_EQ(icon.width, 128);
+  EXPECT_EQ(icon.height, 128);
+  if (icon.width == 128 && icon.height == 128) {
+    for (const auto& [x, y] : {std::pair{0, 0}, {127, 0}, {0, 127}, {127, 127}}) EXPECT_EQ(Pixel(icon, x, y)[3], 0);
+    for (const auto& [x, y] : {std::pair{64, 64}, {64, 8}, {8, 64}, {120, 64}}) EXPECT_EQ(Pixel(icon, x, y)[3], 255);
+  }
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -1,13 +1,16 @@
-// Asks an X11 window to close the way a window manager's close button does: a
-// WM_DELETE_WINDOW client message. Usage: close_window WINDOW_ID
+// Asks an X11 window to close the way a window manager's close button does (a
+// WM_DELETE_WINDOW client message), or with --destroy destroys it outright, as another
+// client may (xdotool windowclose, a session ending). Usage: close_window [--destroy] WINDOW_ID
 #include <X11/Xlib.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: close_window WINDOW_ID\n");
+  const bool destroy = argc == 3 && std::strcmp(argv[1], "--destroy") == 0;
+  if (argc != 2 && !destroy) {
+    std::fprintf(stderr, "usage: close_window [--destroy] WINDOW_ID\n");
     return 2;
   }
   Display* display = XOpenDisplay(nullptr);
@@ -15,7 +18,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "close_window: cannot open the display\n");
     return 1;
   }
-  Window window = static_cast<Window>(std::strtoul(argv[1], nullptr, 0));
+  Window window = static_cast<Window>(std::strtoul(argv[argc - 1], nullptr, 0));
+  if (destroy) {
+    XDestroyWindow(display, window);
+    XSync(display, False);
+    XCloseDisplay(display);
+    return 0;
+  }
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.window = window;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real program in a real X server: the window's title and client size, Escape
-# quitting on release only, and closing the window. Run inside an X server (xvfb-run).
+# quitting on release only, closing the window, and the window destroyed by another
+# client on every screen and during loading. Run inside an X server (xvfb-run).
 # usage: window_test.sh VORNEX RUN_DIR CLOSE_WINDOW SHOT_DIR
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -28,15 +29,59 @@ sleep 0.3
 wait_for_exit
 [ "$status" = 0 ] || fail "exit status after closing was $status"
 
-echo "-- without ground.bmp start-up stops, names the file, and exits non-zero"
+# Another client destroys the window (as xdotool windowclose does): the program ends its
+# ordinary way, with status 0, and no X error on standard error.
+destroy_window_expecting_clean_end() {
+  local where=$1 errors=$2
+  "$closer" --destroy "$wid" || fail "could not destroy the window $where"
+  wait_for_exit "the program did not end after its window was destroyed $where"
+  [ "$status" = 0 ] || fail "exit status after the window was destroyed $where was $status: $(cat "$errors")"
+  ! grep -q 'X Error' "$errors" || fail "an X error after the window was destroyed $where: $(cat "$errors")"
+}
+errors=$(mktemp)
+
+echo "-- a window destroyed from outside during loading quits with status 0"
+# Loading takes about half a second after the window appears; the window is destroyed
+# as soon as it is seen.
+(cd "$rundir" && exec "$exe" 2>"$errors") &
+pid=$!
+wid=""
+for _ in $(seq 1000); do
+  wid=$(xdotool search --name '^VORNEX $' 2>/dev/null | head -n 1)
+  [ -n "$wid" ] && break
+  sleep 0.01
+done
+[ -n "$wid" ] || fail "no window titled 'VORNEX ' appeared"
+destroy_window_expecting_clean_end "during loading" "$errors"
+
+echo "-- ... on the title menu, on the story screen and in play"
+for where in "on the title menu" "on the story screen" "in play"; do
+  start_game 2>"$errors"
+  sleep 1.5
+  if [ "$where" != "on the title menu" ]; then
+    cursor_onto_play
+    sleep 0.3
+    click
+    sleep 0.8
+  fi
+  if [ "$where" = "in play" ]; then
+    click
+    sleep 1
+  fi
+  destroy_window_expecting_clean_end "$where" "$errors"
+done
+rm -f "$errors"
+
+echo "-- started in a folder without the data, start-up stops, says where it looked and how to start, non-zero"
 bare=$(mktemp -d)
-cp -r "$rundir"/. "$bare"/
-rm -f "$bare/ground.bmp"
 errors=$( (cd "$bare" && timeout 20 "$exe") 2>&1 >/dev/null)
 status=$?
 rm -rf "$bare"
-[ "$status" != 0 ] && [ "$status" != 124 ] || fail "exit status without ground.bmp was $status"
-echo "$errors" | grep -q 'ground.bmp' || fail "the error output does not name ground.bmp: $errors"
+[ "$status" != 0 ] && [ "$status" != 124 ] || fail "exit status in a folder without the data was $status"
+echo "$errors" | grep 'start-up failed' | grep -F '"ground.bmp"' | grep -qF "$bare" ||
+  fail "the error output does not name ground.bmp and the folder $bare: $errors"
+echo "$errors" | grep -F 'make play' | grep -qF '`vornex`' ||
+  fail "the error output does not say how to start the game: $errors"
 
 echo "-- with no display the program says so and exits non-zero, never running unseen"
 errors=$( (cd "$rundir" && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 20 "$exe") 2>&1 >/dev/null)

@@ -3,6 +3,11 @@
 // depth clears, strip winding) each change what lands in the back buffer.
 #include "device_fixture.h"
 
+#include <chrono>
+
+#include "d3d9/present_pacing.h"
+#include "win32/virtual_clock.h"
+
 TEST_F(D3d9Device, QuadLandsWhereRowVectorLeftHandedMatricesPutIt) {
   clear(0xFF000000);
   ASSERT_EQ(device->BeginScene(), D3D_OK);
@@ -150,6 +155,45 @@ TEST_F(D3d9Device, ResizedWindowKeepsTheBackBufferAndPresentSucceeds) {
   RECT rc{0, 0, 0, 0};
   GetClientRect(hwnd, &rc);
   EXPECT_EQ(rc.right, kSize);
+}
+
+// The offscreen driver's swap never waits, as on a display without vsync: Present itself
+// holds each frame to one refresh after the previous one.
+TEST_F(D3d9Device, PresentReturnsNoSoonerThanOneRefreshAfterThePreviousOne) {
+  ASSERT_TRUE(present_pacing_active());
+  D3DDISPLAYMODE mode{};
+  ASSERT_EQ(d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode), D3D_OK);
+  const double period = std::chrono::duration<double, std::milli>(
+      d3d9::refresh_period(static_cast<int>(mode.RefreshRate))).count();
+  // The first Present also builds what the copy to the window needs: not timed.
+  ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+  // Three Presents after the first: two whole refreshes and all but a moment of a third.
+  const double elapsed = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_GE(elapsed, 2 * period);
+}
+
+TEST(PresentPacing, WaitsOutTheRestOfOneRefreshOnTheRealClockOnly) {
+  using std::chrono::milliseconds;
+  using std::chrono::nanoseconds;
+  EXPECT_EQ(d3d9::refresh_period(0), nanoseconds(16666666)) << "unknown rate: 60 Hz";
+  EXPECT_EQ(d3d9::refresh_period(-5), nanoseconds(16666666));
+  EXPECT_EQ(d3d9::refresh_period(75), nanoseconds(13333333));
+  const auto t0 = std::chrono::steady_clock::now();
+  const auto period = d3d9::refresh_period(60);
+  EXPECT_EQ(d3d9::present_wait(t0, t0 + milliseconds(5), period), period - milliseconds(5));
+  EXPECT_EQ(d3d9::present_wait(t0, t0 + period, period), nanoseconds(0)) << "a swap that waited for the retrace";
+  EXPECT_EQ(d3d9::present_wait(t0, t0 + milliseconds(40), period), nanoseconds(0)) << "a slow frame";
+
+  EXPECT_TRUE(present_pacing_active());
+  virtual_clock_enable(0);
+  EXPECT_FALSE(present_pacing_active()) << "the headless driver's virtual clock is never held back";
+  virtual_clock_disable();
+  present_pacing_enable(false);
+  EXPECT_FALSE(present_pacing_active()) << "switched off, as the benchmark does";
+  present_pacing_enable(true);
+  EXPECT_TRUE(present_pacing_active());
 }
 
 // The game's back buffer takes the display mode's format, so the mode names one the device draws in.

@@ -75,7 +75,12 @@ struct OpeningRow {
 }  // namespace
 
 TEST_F(WorldConstruction, NewGameHasThePlayerAndNineEnemiesActiveAndFullClocks) {
+  // The last game's camera stopped ticking long ago (the menus): a new game's first
+  // camera step measures nothing.
+  tick_camera_clock_at(1000);
   auto world = make_world();
+  tick_camera_clock_at(60000);
+  EXPECT_EQ(g_camera.timeStep, 0.0f);
   EXPECT_TRUE(world->player.active);
   expect_vec(world->player.halfSize, 0.5f, 0.5f, 1.0f);
   int active = world->player.active ? 1 : 0;

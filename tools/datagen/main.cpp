@@ -1,5 +1,6 @@
-// Makes the game's data files into a run-time directory.
-// usage: datagen OUTPUT_DIR
+// Makes the game's data files into a run-time directory, or the desktop icon installed
+// with the game (which the game itself never reads).
+// usage: datagen OUTPUT_DIR | datagen --icon ICON.png
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "bmp_writer.h"
 #include "ground.h"
+#include "icon.h"
 #include "meshes.h"
 #include "screens.h"
 #include "skins.h"
@@ -14,12 +16,18 @@
 #include "textures.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: datagen OUTPUT_DIR\n");
+  const bool icon = argc == 3 && std::string(argv[1]) == "--icon";
+  if (argc != 2 && !icon) {
+    std::fprintf(stderr, "usage: datagen OUTPUT_DIR | datagen --icon ICON.png\n");
     return 2;
   }
-  const std::string out = argv[1];
   std::string error;
+  if (icon) {
+    if (make_icon(argv[2], &error)) return 0;
+    std::fprintf(stderr, "datagen: %s\n", error.c_str());
+    return 1;
+  }
+  const std::string out = argv[1];
   std::error_code ec;
   std::filesystem::create_directories(out, ec);  // a failure shows as the first file that cannot be written
   const int ground_size = 64;
