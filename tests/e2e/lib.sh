@@ -95,6 +95,20 @@ click() {
   xdotool mouseup 1
 }
 
+# Key $1 held down for $2 seconds.
+hold_key() {
+  local key=$1 seconds=$2
+  xdotool keydown "$key"
+  sleep "$seconds"
+  xdotool keyup "$key"
+}
+
+# Lets go of the game's keys and the mouse button, whatever was held.
+release_all() {
+  xdotool keyup w keyup s keyup a keyup d 2>/dev/null
+  xdotool mouseup 1 2>/dev/null
+}
+
 # Moves the mouse by ($1, $2) pixels per step, $3 times, a little at a time so that the
 # game sees a steady movement.
 move_mouse() {

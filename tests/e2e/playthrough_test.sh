@@ -64,18 +64,6 @@ kill_digit_pixels_lost() {
 
 # ---- input ----------------------------------------------------------------------------
 
-hold_key() {
-  local key=$1 seconds=$2
-  xdotool keydown "$key"
-  sleep "$seconds"
-  xdotool keyup "$key"
-}
-
-release_all() {
-  xdotool keyup w keyup s keyup a keyup d 2>/dev/null
-  xdotool mouseup 1 2>/dev/null
-}
-
 # However the script ends, no key or button stays held and the program is stopped.
 clean_up() {
   release_all

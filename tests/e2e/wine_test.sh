@@ -25,7 +25,7 @@ play_limit=0.10
 
 wine_pid=""
 clean_up() {
-  xdotool keyup w keyup s keyup a keyup d mouseup 1 2>/dev/null
+  release_all
   stop_program
   [ -n "$wine_pid" ] && kill "$wine_pid" 2>/dev/null
   WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null
@@ -134,12 +134,6 @@ light='r > 0.6 && g > 0.6 && b > 0.6'
 heads_up_box() { box_of "$1" "$light" 280x22+0+8; }
 
 # ---- input ----------------------------------------------------------------------------
-
-hold_key() {
-  xdotool keydown "$1"
-  sleep "$2"
-  xdotool keyup "$1"
-}
 
 # Answers $1 "Fx Compile Error" boxes with Return, as a player would. With no window
 # manager the keyboard goes to the window under the pointer, and the pointer must stay
