@@ -73,8 +73,11 @@ client_region() {
   echo "${WIDTH}x${HEIGHT}+${X}+${Y}"
 }
 
+# Screen region $1 (WxH+X+Y) saved as $2.
+region_shot() { import -window root -crop "$1" +repage "$2"; }
+
 # The client area of window $1 saved as $2.
-client_shot() { import -window root -crop "$(client_region "$1")" +repage "$2"; }
+client_shot() { region_shot "$(client_region "$1")" "$2"; }
 
 # Both at one size, blurred: what the eye would call the same screen.
 scaled_distance() {
@@ -121,7 +124,7 @@ catch_loading_bar() {
   while [ "$n" -lt 400 ]; do
     n=$((n + 1))
     shot=$work/loading_$(printf '%03d' "$n").png
-    import -window root -crop "$region" +repage "$shot" 2>/dev/null || { sleep 0.05; continue; }
+    region_shot "$region" "$shot" 2>/dev/null || { sleep 0.05; continue; }
     mean=$(convert "$shot" -colorspace gray -format '%[fx:mean]' info:)
     if less_than 0.1 "$mean"; then
       for shot in $(ls -r "$work"/loading_*.png); do
@@ -188,20 +191,21 @@ answer_effect_boxes() {
       hold_key Return 0.15
       effect_box_goes "$box" 5 && break
     done
-    visible_effect_boxes | grep -qx "$box" && return 1
+    effect_box_up "$box" && return 1
     boxes=$((boxes + 1))
   done
   return 1
 }
 
 visible_effect_boxes() { xdotool search --onlyvisible --name '^Fx Compile Error$' 2>/dev/null; }
+effect_box_up() { visible_effect_boxes | grep -qx "$1"; }
 
 # True once box $1 has gone, false when it is still there after $2 seconds.
 effect_box_goes() {
   local box=$1 seconds=$2
   for _ in $(seq $((seconds * 5))); do
     sleep 0.2
-    visible_effect_boxes | grep -qx "$box" || return 0
+    effect_box_up "$box" || return 0
   done
   return 1
 }
