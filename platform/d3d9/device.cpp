@@ -405,7 +405,9 @@ bool D3d9DeviceState::prepare_draw(GLuint vertex_buffer, DWORD layout, UINT offs
     glDisable(GL_BLEND);
   }
   // Direct3D culls by screen winding; the back buffer is not flipped, so the winding
-  // seen in OpenGL's window space is the same.
+  // seen in OpenGL's window space is the same. The face the cull mode keeps is the front
+  // face (a pixel shader's VFACE is positive there); with culling off, Direct3D's own
+  // front, the clockwise one.
   switch (renderStates[D3DRS_CULLMODE]) {
     case D3DCULL_CW:
       glEnable(GL_CULL_FACE);
@@ -419,6 +421,7 @@ bool D3d9DeviceState::prepare_draw(GLuint vertex_buffer, DWORD layout, UINT offs
       break;
     default:
       glDisable(GL_CULL_FACE);
+      glFrontFace(GL_CW);
       break;
   }
 
@@ -444,6 +447,7 @@ bool D3d9DeviceState::prepare_draw(GLuint vertex_buffer, DWORD layout, UINT offs
   GLint func = renderStates[D3DRS_ALPHATESTENABLE] ? static_cast<GLint>(renderStates[D3DRS_ALPHAFUNC]) : 0;
   glUniform1i(program->alphaFunc, func);
   glUniform1i(program->alphaRef, static_cast<GLint>(renderStates[D3DRS_ALPHAREF] & 0xFF));
+  if (program->targetHeight >= 0) glUniform1f(program->targetHeight, static_cast<GLfloat>(backBufferHeight));
   return true;
 }
 

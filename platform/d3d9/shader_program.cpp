@@ -23,6 +23,7 @@ const char* const kFragmentPrologue =
     "#version 330 core\n"
     "uniform int vx_alpha_func;\n"
     "uniform int vx_alpha_ref;\n"
+    "uniform float vx_target_height;\n"
     "#define main vx_author_main\n";
 const char* const kFragmentOutput = "out vec4 frag_color;\n";
 
@@ -146,6 +147,7 @@ bool build_program(const std::string& vertex_body, const std::string& fragment_b
   out->name = program;
   out->alphaFunc = glGetUniformLocation(program, "vx_alpha_func");
   out->alphaRef = glGetUniformLocation(program, "vx_alpha_ref");
+  out->targetHeight = glGetUniformLocation(program, "vx_target_height");
   return true;
 }
 

@@ -4,7 +4,8 @@
 // - vertex shaders write gl_Position in Direct3D clip space (depth 0..w); the wrapper
 //   maps it to OpenGL's -w..w afterwards;
 // - fragment shaders write `frag_color`; the wrapper then applies the device's alpha
-//   test (Direct3D keeps the alpha test outside the pixel shader);
+//   test (Direct3D keeps the alpha test outside the pixel shader); they may read the
+//   render target's height in pixels as `vx_target_height`;
 // - vertex inputs found by name get the device's attribute slots: in_position,
 //   in_normal, in_color (the D3DCOLOR diffuse, as RGBA) and in_texcoord.
 #ifndef VORNEX_PLATFORM_D3D9_SHADER_PROGRAM_H
@@ -28,6 +29,7 @@ struct ShaderProgram {
   GLuint name = 0;
   GLint alphaFunc = -1;  // uniform locations of the wrapper's alpha test
   GLint alphaRef = -1;
+  GLint targetHeight = -1;  // the render target's height in pixels, for the effects' VPOS
 };
 
 // Longest log build_program gives back.

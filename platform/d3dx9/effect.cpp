@@ -1,8 +1,10 @@
 // ID3DXEffect: parameter values are kept by the effect and sent to a pass's program
 // when the pass begins (or at CommitChanges); textures go to the device's stages
 // through its own SetTexture, so a later device SetTexture wins for the draws after.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "effect_internal.h"
 
@@ -45,32 +47,55 @@ static const D3DSAMPLERSTATETYPE kSavedSamplerStateTypes[] = {D3DSAMP_MINFILTER,
                                                        D3DSAMP_ADDRESSU, D3DSAMP_ADDRESSV};
 static const size_t kSavedSamplerStates = sizeof(kSavedSamplerStateTypes) / sizeof(kSavedSamplerStateTypes[0]);
 
-// A float4x4 goes up as D3DX stores it, untransposed: the translated shader's `M * v` then
-// computes HLSL's mul(v, M) with D3DX's row-major matrix, as a column-major parameter does
-// on Windows.
-static void upload_value(GLint location, ParameterType type, const D3dxParameterValue& v) {
-  if (location < 0) return;
-  switch (type) {
-    case ParameterType::kFloat:
-      glUniform1f(location, v.floats[0]);
-      break;
-    case ParameterType::kFloat2:
-      glUniform2fv(location, 1, v.floats);
-      break;
-    case ParameterType::kFloat3:
-      glUniform3fv(location, 1, v.floats);
-      break;
-    case ParameterType::kFloat4:
-      glUniform4fv(location, 1, v.floats);
-      break;
-    case ParameterType::kMatrix:
-      glUniformMatrix4fv(location, 1, GL_FALSE, v.floats);
-      break;
-    case ParameterType::kInt:
-      glUniform1i(location, v.integer);
-      break;
-    case ParameterType::kTexture:
-      break;  // its samplers' units are fixed at link time
+// A parameter's values go up in the form the translated shader declares its uniform.
+// Matrices go up as D3DX stores them, untransposed: the HLSL compiler makes each row of an
+// HLSL matrix a column of the GLSL one, so the shader's `M * v` computes HLSL's mul(v, M)
+// with D3DX's row-major matrix, as a column-major parameter does on Windows. An int or a
+// bool goes up as the int, uint or bool the shader declares (the HLSL compiler makes a
+// bool parameter a uint).
+static void upload_value(const D3dxUniform& u, const d3dx9::EffectParameter& p, const D3dxParameterValue& v) {
+  const d3dx9::UniformShape shape = d3dx9::uniform_shape(u.type);
+  if (u.location < 0 || shape.components != p.components()) return;
+  const GLsizei count = std::min<GLsizei>(u.size, p.elements > 0 ? p.elements : 1);
+  const size_t n = static_cast<size_t>(count) * static_cast<size_t>(shape.components);
+  if (shape.base == d3dx9::UniformBase::kFloat) {
+    std::vector<float> f(n);
+    for (size_t i = 0; i < n; ++i) f[i] = p.type == ParameterType::kFloat ? v.floats[i] : static_cast<float>(v.integers[i]);
+    switch (u.type) {
+      case GL_FLOAT: glUniform1fv(u.location, count, f.data()); break;
+      case GL_FLOAT_VEC2: glUniform2fv(u.location, count, f.data()); break;
+      case GL_FLOAT_VEC3: glUniform3fv(u.location, count, f.data()); break;
+      case GL_FLOAT_VEC4: glUniform4fv(u.location, count, f.data()); break;
+      case GL_FLOAT_MAT2: glUniformMatrix2fv(u.location, count, GL_FALSE, f.data()); break;
+      case GL_FLOAT_MAT3: glUniformMatrix3fv(u.location, count, GL_FALSE, f.data()); break;
+      case GL_FLOAT_MAT4: glUniformMatrix4fv(u.location, count, GL_FALSE, f.data()); break;
+      case GL_FLOAT_MAT2x3: glUniformMatrix2x3fv(u.location, count, GL_FALSE, f.data()); break;
+      case GL_FLOAT_MAT2x4: glUniformMatrix2x4fv(u.location, count, GL_FALSE, f.data()); break;
+      case GL_FLOAT_MAT3x2: glUniformMatrix3x2fv(u.location, count, GL_FALSE, f.data()); break;
+      case GL_FLOAT_MAT3x4: glUniformMatrix3x4fv(u.location, count, GL_FALSE, f.data()); break;
+      case GL_FLOAT_MAT4x2: glUniformMatrix4x2fv(u.location, count, GL_FALSE, f.data()); break;
+      case GL_FLOAT_MAT4x3: glUniformMatrix4x3fv(u.location, count, GL_FALSE, f.data()); break;
+      default: break;
+    }
+    return;
+  }
+  std::vector<GLint> i(n);
+  for (size_t k = 0; k < n; ++k) i[k] = p.type == ParameterType::kFloat ? truncate_to_int(v.floats[k]) : v.integers[k];
+  if (shape.base == d3dx9::UniformBase::kUnsigned) {
+    const std::vector<GLuint> u32(i.begin(), i.end());
+    switch (shape.components) {
+      case 1: glUniform1uiv(u.location, count, u32.data()); break;
+      case 2: glUniform2uiv(u.location, count, u32.data()); break;
+      case 3: glUniform3uiv(u.location, count, u32.data()); break;
+      default: glUniform4uiv(u.location, count, u32.data()); break;
+    }
+    return;
+  }
+  switch (shape.components) {  // int and bool uniforms both take ints
+    case 1: glUniform1iv(u.location, count, i.data()); break;
+    case 2: glUniform2iv(u.location, count, i.data()); break;
+    case 3: glUniform3iv(u.location, count, i.data()); break;
+    default: glUniform4iv(u.location, count, i.data()); break;
   }
 }
 
@@ -78,8 +103,8 @@ void D3dxEffectState::upload_values(const D3dxEffectPass& pass) const {
   device->state->make_current();
   glUseProgram(pass.program.name);
   for (size_t i = 0; i < parameters.size(); ++i) {
-    upload_value(pass.vertexLocations[i], parameters[i].type, values[i]);
-    upload_value(pass.pixelLocations[i], parameters[i].type, values[i]);
+    upload_value(pass.vertexUniforms[i], parameters[i], values[i]);
+    upload_value(pass.pixelUniforms[i], parameters[i], values[i]);
   }
 }
 
@@ -170,10 +195,16 @@ ULONG ID3DXEffect::Release() {
   return left;
 }
 
+// A float matrix takes the matrix's upper-left rows and columns (an array, its first
+// element), as D3DX's SetMatrix does.
 HRESULT ID3DXEffect::SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) {
   int i = state->find_parameter(hParameter);
-  if (i < 0 || !pMatrix || state->parameters[i].type != ParameterType::kMatrix) return D3DERR_INVALIDCALL;
-  std::memcpy(state->values[i].floats, &pMatrix->_11, sizeof(state->values[i].floats));
+  if (i < 0 || !pMatrix) return D3DERR_INVALIDCALL;
+  const d3dx9::EffectParameter& p = state->parameters[static_cast<size_t>(i)];
+  if (p.type != ParameterType::kFloat || !p.matrix) return D3DERR_INVALIDCALL;
+  std::vector<float>& floats = state->values[static_cast<size_t>(i)].floats;
+  for (int r = 0; r < p.rows; ++r)
+    for (int c = 0; c < p.columns; ++c) floats[static_cast<size_t>(r * p.columns + c)] = pMatrix->m[r][c];
   return D3D_OK;
 }
 
@@ -189,37 +220,40 @@ HRESULT ID3DXEffect::SetTexture(D3DXHANDLE hParameter, IDirect3DBaseTexture9* pT
   return D3D_OK;
 }
 
+// Whether a parameter holds one number (a bool, int or float, not a vector or an array).
+static bool is_scalar(const d3dx9::EffectParameter& p) {
+  return p.type != ParameterType::kTexture && p.type != ParameterType::kString && p.components() == 1 &&
+         p.elements == 0;
+}
+
 HRESULT ID3DXEffect::SetFloat(D3DXHANDLE hParameter, FLOAT f) {
   int i = state->find_parameter(hParameter);
-  if (i < 0) return D3DERR_INVALIDCALL;
-  switch (state->parameters[i].type) {
-    case ParameterType::kFloat:
-      state->values[i].floats[0] = f;
-      return D3D_OK;
-    case ParameterType::kInt:
-      state->values[i].integer = truncate_to_int(f);
-      return D3D_OK;
-    default:
-      return D3DERR_INVALIDCALL;
+  if (i < 0 || !is_scalar(state->parameters[static_cast<size_t>(i)])) return D3DERR_INVALIDCALL;
+  D3dxParameterValue& v = state->values[static_cast<size_t>(i)];
+  switch (state->parameters[static_cast<size_t>(i)].type) {
+    case ParameterType::kFloat: v.floats[0] = f; break;
+    case ParameterType::kInt: v.integers[0] = truncate_to_int(f); break;
+    default: v.integers[0] = f != 0.0f ? 1 : 0; break;  // a bool
   }
+  return D3D_OK;
 }
 
 HRESULT ID3DXEffect::SetInt(D3DXHANDLE hParameter, INT n) {
   int i = state->find_parameter(hParameter);
   if (i < 0) return D3DERR_INVALIDCALL;
-  switch (state->parameters[i].type) {
-    case ParameterType::kInt:
-      state->values[i].integer = n;
-      return D3D_OK;
-    case ParameterType::kFloat:
-      state->values[i].floats[0] = static_cast<float>(n);
-      return D3D_OK;
-    case ParameterType::kFloat4:
-      state->values[i].set_color(static_cast<DWORD>(n));
-      return D3D_OK;
-    default:
-      return D3DERR_INVALIDCALL;
+  const d3dx9::EffectParameter& p = state->parameters[static_cast<size_t>(i)];
+  D3dxParameterValue& v = state->values[static_cast<size_t>(i)];
+  if (p.type == ParameterType::kFloat && !p.matrix && p.rows == 1 && p.columns == 4 && p.elements == 0) {
+    v.set_color(static_cast<DWORD>(n));
+    return D3D_OK;
   }
+  if (!is_scalar(p)) return D3DERR_INVALIDCALL;
+  switch (p.type) {
+    case ParameterType::kFloat: v.floats[0] = static_cast<float>(n); break;
+    case ParameterType::kInt: v.integers[0] = n; break;
+    default: v.integers[0] = n != 0 ? 1 : 0; break;  // a bool
+  }
+  return D3D_OK;
 }
 
 HRESULT ID3DXEffect::SetTechnique(D3DXHANDLE hTechnique) {
@@ -236,8 +270,10 @@ HRESULT ID3DXEffect::SetTechnique(D3DXHANDLE hTechnique) {
 void D3dxEffectState::publish_world() {
   D3d9ProgramOverride& override = device->state->override;
   int world = find_parameter("World");
-  override.hasWorld = world >= 0 && parameters[static_cast<size_t>(world)].type == ParameterType::kMatrix;
-  if (override.hasWorld) std::memcpy(&override.world, values[static_cast<size_t>(world)].floats, sizeof(D3DMATRIX));
+  override.hasWorld = world >= 0 && parameters[static_cast<size_t>(world)].type == ParameterType::kFloat &&
+                      parameters[static_cast<size_t>(world)].values() == 16;
+  if (override.hasWorld)
+    std::memcpy(&override.world, values[static_cast<size_t>(world)].floats.data(), sizeof(D3DMATRIX));
 }
 
 HRESULT ID3DXEffect::Begin(UINT* pPasses, DWORD Flags) {

@@ -3,6 +3,7 @@
 // then linked into one OpenGL program per pass.
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
@@ -40,7 +41,74 @@ std::string pass_title(const std::string& file_name, const d3dx9::EffectTechniqu
          name + " does not compile:\n";
 }
 
+// The program's active uniforms by name, an array's without its "[0]".
+std::map<std::string, D3dxUniform> active_uniforms(GLuint program) {
+  std::map<std::string, D3dxUniform> found;
+  GLint count = 0, longest = 0;
+  glGetProgramiv(program, GL_ACTIVE_UNIFORMS, &count);
+  glGetProgramiv(program, GL_ACTIVE_UNIFORM_MAX_LENGTH, &longest);
+  std::vector<char> name(static_cast<size_t>(longest > 0 ? longest : 1) + 1, '\0');
+  for (GLint i = 0; i < count; ++i) {
+    D3dxUniform u;
+    GLsizei length = 0;
+    glGetActiveUniform(program, static_cast<GLuint>(i), static_cast<GLsizei>(name.size()), &length, &u.size, &u.type,
+                       name.data());
+    std::string key(name.data(), static_cast<size_t>(length));
+    if (key.size() > 3 && key.compare(key.size() - 3, 3, "[0]") == 0) key.resize(key.size() - 3);
+    u.location = glGetUniformLocation(program, key.c_str());
+    found[key] = u;
+  }
+  return found;
+}
+
+// Each parameter's uniform in each stage of the pass's program. False, with the reason in
+// `log`, when a stage declares a parameter in a form it cannot be given.
+bool find_uniforms(const std::vector<d3dx9::EffectParameter>& parameters, D3dxEffectPass* pass, std::string* log) {
+  const std::map<std::string, D3dxUniform> active = active_uniforms(pass->program.name);
+  for (const d3dx9::EffectParameter& parameter : parameters) {
+    const std::string member = d3dx9::glsl_member_name(parameter.name);
+    for (const char* stage : {"vx_vs_globals.", "vx_ps_globals."}) {
+      const auto found = active.find(stage + member);
+      const D3dxUniform u = found == active.end() ? D3dxUniform{} : found->second;
+      if (u.location >= 0 && d3dx9::uniform_shape(u.type).components != parameter.components()) {
+        *log = "parameter '" + parameter.name + "' reaches the shader in a form the effect cannot give it\n";
+        return false;
+      }
+      (stage[3] == 'v' ? pass->vertexUniforms : pass->pixelUniforms).push_back(u);
+    }
+  }
+  return true;
+}
+
 }  // namespace
+
+namespace d3dx9 {
+
+UniformShape uniform_shape(GLenum type) {
+  switch (type) {
+    case GL_FLOAT: return {UniformBase::kFloat, 1};
+    case GL_FLOAT_VEC2: return {UniformBase::kFloat, 2};
+    case GL_FLOAT_VEC3: return {UniformBase::kFloat, 3};
+    case GL_FLOAT_VEC4: return {UniformBase::kFloat, 4};
+    case GL_FLOAT_MAT2: return {UniformBase::kFloat, 4};
+    case GL_FLOAT_MAT3: return {UniformBase::kFloat, 9};
+    case GL_FLOAT_MAT4: return {UniformBase::kFloat, 16};
+    case GL_FLOAT_MAT2x3: case GL_FLOAT_MAT3x2: return {UniformBase::kFloat, 6};
+    case GL_FLOAT_MAT2x4: case GL_FLOAT_MAT4x2: return {UniformBase::kFloat, 8};
+    case GL_FLOAT_MAT3x4: case GL_FLOAT_MAT4x3: return {UniformBase::kFloat, 12};
+    case GL_INT: case GL_BOOL: return {UniformBase::kInt, 1};
+    case GL_INT_VEC2: case GL_BOOL_VEC2: return {UniformBase::kInt, 2};
+    case GL_INT_VEC3: case GL_BOOL_VEC3: return {UniformBase::kInt, 3};
+    case GL_INT_VEC4: case GL_BOOL_VEC4: return {UniformBase::kInt, 4};
+    case GL_UNSIGNED_INT: return {UniformBase::kUnsigned, 1};
+    case GL_UNSIGNED_INT_VEC2: return {UniformBase::kUnsigned, 2};
+    case GL_UNSIGNED_INT_VEC3: return {UniformBase::kUnsigned, 3};
+    case GL_UNSIGNED_INT_VEC4: return {UniformBase::kUnsigned, 4};
+    default: return {};
+  }
+}
+
+}  // namespace d3dx9
 
 bool D3dxEffectState::build(IDirect3DDevice9* device, const d3dx9::EffectSource& source,
                             const std::string& file_name, ID3DXEffect** out, std::string* log) {
@@ -52,13 +120,12 @@ bool D3dxEffectState::build(IDirect3DDevice9* device, const d3dx9::EffectSource&
   for (size_t i = 0; i < source.parameters.size(); ++i) {
     const d3dx9::EffectParameter& p = source.parameters[i];
     D3dxParameterValue& v = state->values[i];
-    std::copy(p.initial, p.initial + 16, v.floats);
-    // Held to the int range: a float's number may be past it, and the largest int
-    // itself rounds up to 2^31 as a float.
-    const float f = p.initial[0];
-    v.integer = !(f > -2147483648.0f) ? -2147483647 - 1
-                : !(f < 2147483647.0f)   ? 2147483647
-                                         : static_cast<int>(f);
+    if (p.type == d3dx9::ParameterType::kFloat) v.floats = p.initial;
+    if (p.type == d3dx9::ParameterType::kInt || p.type == d3dx9::ParameterType::kBool)
+      for (float f : p.initial)  // held to the int range: the largest int rounds up to 2^31 as a float
+        v.integers.push_back(!(f > -2147483648.0f) ? -2147483647 - 1
+                             : !(f < 2147483647.0f) ? 2147483647
+                                                    : static_cast<int>(f));
   }
 
   device->state->make_current();
@@ -73,28 +140,31 @@ bool D3dxEffectState::build(IDirect3DDevice9* device, const d3dx9::EffectSource&
       D3dxEffectPass p;
       p.states = pass.states;
       std::string vertex, pixel, errors, pass_log;
-      const bool translated =
-          d3dx9::translate_shader(source.hlsl, file_name, d3dx9::ShaderStage::kVertex, pass.vertex.function,
-                                  &vertex, &errors) &&
-          d3dx9::translate_shader(source.hlsl, file_name, d3dx9::ShaderStage::kPixel, pass.pixel.function, &pixel,
-                                  &errors);
+      // The messages name the function the pass compiles, not a wrapper giving it its arguments.
+      auto translate = [&](const d3dx9::EffectShaderCall& call, d3dx9::ShaderStage stage, std::string* glsl) {
+        if (d3dx9::translate_shader(source.hlsl + call.wrapper, file_name, stage, call.entry, glsl, &errors))
+          return true;
+        const std::string wrapper = "'" + call.entry + "'";
+        for (size_t at = errors.find(wrapper); call.entry != call.function && at != std::string::npos;
+             at = errors.find(wrapper, at + 1))
+          errors.replace(at, wrapper.size(), "'" + call.function + "'");
+        return false;
+      };
+      const bool translated = translate(pass.vertex, d3dx9::ShaderStage::kVertex, &vertex) &&
+                              translate(pass.pixel, d3dx9::ShaderStage::kPixel, &pixel);
       if (!translated) {
         const std::string lines =
             pass_title(file_name, technique, pass) + d3d9::printable_lines(errors, kLineBytes);
         log_full = !d3d9::append_log_lines(log, lines, d3d9::kLogBytes);
         ok = false;
       } else if (!d3d9::build_program(vertex, pixel, file_name, 1, 1, &p.program, &pass_log,
-                                      d3d9::FragmentOutput::kDeclaredByShader)) {
+                                      d3d9::FragmentOutput::kDeclaredByShader) ||
+                 !find_uniforms(source.parameters, &p, &pass_log)) {
         log_full =
             !d3d9::append_log_lines(log, pass_title(file_name, technique, pass) + pass_log, d3d9::kLogBytes);
         ok = false;
       } else {
         glUseProgram(p.program.name);
-        for (const d3dx9::EffectParameter& parameter : source.parameters) {
-          const std::string member = d3dx9::glsl_member_name(parameter.name);
-          p.vertexLocations.push_back(glGetUniformLocation(p.program.name, ("vx_vs_globals." + member).c_str()));
-          p.pixelLocations.push_back(glGetUniformLocation(p.program.name, ("vx_ps_globals." + member).c_str()));
-        }
         for (const d3dx9::EffectSampler& sampler : source.samplers) {
           GLint location = glGetUniformLocation(p.program.name, d3dx9::glsl_sampler_name(sampler.name).c_str());
           if (location >= 0) glUniform1i(location, sampler.stage);

@@ -12,8 +12,10 @@
 #include "effect_source.h"
 
 struct D3dxParameterValue {
-  float floats[16] = {};  // a float4x4 as D3DX stores it (row-major); a float or floatN from [0]
-  int integer = 0;
+  // A float parameter's values as D3DX stores them: a matrix row by row, an array element
+  // after element. An int's or a bool's (0 or 1) are `integers`.
+  std::vector<float> floats;
+  std::vector<int> integers;
   IDirect3DBaseTexture9* texture = nullptr;  // the effect holds a reference
   bool textureSet = false;    // SetTexture was called: BeginPass puts it (null too) on its samplers' stages
   bool textureDirty = false;  // set since the pass began: CommitChanges sends it
@@ -22,12 +24,31 @@ struct D3dxParameterValue {
   void set_color(DWORD argb);
 };
 
+namespace d3dx9 {
+
+// What an OpenGL uniform type holds: the kind of its numbers and how many (a mat3, 9).
+enum class UniformBase { kNone, kFloat, kInt, kUnsigned };
+struct UniformShape {
+  UniformBase base = UniformBase::kNone;
+  int components = 0;
+};
+UniformShape uniform_shape(GLenum type);
+
+}  // namespace d3dx9
+
+// A parameter's uniform in one stage of a pass's program, as OpenGL reports it.
+struct D3dxUniform {
+  GLint location = -1;  // -1: the stage does not use the parameter
+  GLenum type = 0;      // GL_FLOAT_VEC4, GL_FLOAT_MAT4, GL_UNSIGNED_INT (a bool), ...
+  GLint size = 0;       // an array's length, else 1
+};
+
 struct D3dxEffectPass {
   std::vector<d3dx9::EffectRenderState> states;
   d3d9::ShaderProgram program;
-  // Per parameter, its uniform in each stage of `program` (-1: that stage does not use it).
-  std::vector<GLint> vertexLocations;
-  std::vector<GLint> pixelLocations;
+  // Per parameter, its uniform in each stage of `program`.
+  std::vector<D3dxUniform> vertexUniforms;
+  std::vector<D3dxUniform> pixelUniforms;
 };
 
 struct D3dxEffectTechnique {

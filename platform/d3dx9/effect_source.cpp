@@ -88,6 +88,12 @@ bool one_of(const char* const (&names)[N], const std::string& word) {
 
 bool same_word(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
 
+// The longest array a parameter may be: a shader model 3 stage has 256 float4 constants.
+const int kMaxArray = 256;
+
+// The wrapper a compile expression with arguments is compiled from (see make_entry).
+const char* const kEntryName = "vx_entry";
+
 // Longest piece of a file's text an error message repeats.
 const size_t kQuotedBytes = 48;
 
@@ -203,7 +209,8 @@ std::vector<Token> tokenize(const std::string& text, const std::string& file_nam
     } else if (c == '"') {
       t.kind = Kind::kString;
       ++i;
-      while (i < text.size() && text[i] != '"' && text[i] != '\n') ++i;
+      while (i < text.size() && text[i] != '"' && text[i] != '\n')
+        i += text[i] == '\\' && i + 1 < text.size() && text[i + 1] != '\n' ? 2 : 1;  // \" is no end
       if (i < text.size() && text[i] == '"') ++i;
     } else {
       t.kind = Kind::kMark;
@@ -244,18 +251,65 @@ bool number_value(const std::string& s, double* out) {
 
 // ---- the reader ----
 
-struct TypeInfo {
-  const char* name;
-  ParameterType type;
-  int components;
+// The shape of a numeric type: `float`, `float3`, `half4x4`, `bool2`, `int`, `vector`
+// (float4) and `matrix` (float4x4). False for any other word.
+struct TypeShape {
+  ParameterType type = ParameterType::kFloat;
+  int rows = 1, columns = 1;
+  bool matrix = false;
 };
 
-const TypeInfo kTypes[] = {
-    {"float", ParameterType::kFloat, 1},    {"float1", ParameterType::kFloat, 1},
-    {"float2", ParameterType::kFloat2, 2},  {"float3", ParameterType::kFloat3, 3},
-    {"float4", ParameterType::kFloat4, 4},  {"vector", ParameterType::kFloat4, 4},
-    {"float4x4", ParameterType::kMatrix, 16}, {"matrix", ParameterType::kMatrix, 16},
-    {"int", ParameterType::kInt, 1},
+bool numeric_base(const std::string& word, ParameterType* type) {
+  if (word == "float" || word == "half") *type = ParameterType::kFloat;
+  else if (word == "int" || word == "uint" || word == "dword") *type = ParameterType::kInt;
+  else if (word == "bool") *type = ParameterType::kBool;
+  else return false;
+  return true;
+}
+
+bool type_shape(const std::string& word, TypeShape* shape) {
+  if (word == "vector" || word == "matrix") {
+    *shape = TypeShape{ParameterType::kFloat, word == "matrix" ? 4 : 1, 4, word == "matrix"};
+    return true;
+  }
+  size_t digits = word.find_first_of("1234");
+  if (!numeric_base(word.substr(0, digits), &shape->type)) return false;
+  if (digits == std::string::npos) return true;
+  const std::string dims = word.substr(digits);
+  auto dim = [](char c) { return c >= '1' && c <= '4'; };
+  if (dims.size() == 1 && dim(dims[0])) {
+    shape->columns = dims[0] - '0';
+    return true;
+  }
+  if (dims.size() == 3 && dim(dims[0]) && dims[1] == 'x' && dim(dims[2])) {
+    shape->rows = dims[0] - '0';
+    shape->columns = dims[2] - '0';
+    shape->matrix = true;
+    return true;
+  }
+  return false;
+}
+
+// The types a parameter may have, for messages.
+const char* const kParameterTypes =
+    "float, half, int, bool, their vectors and matrices (float4, float3x3), arrays of them, string, texture, "
+    "sampler2D";
+
+// A parameter of a function definition, as the text writes it.
+struct FunctionParameter {
+  std::string text;  // "in float2 uv : TEXCOORD0", "uniform bool textured"
+  std::string name;
+  bool uniform = false;
+};
+struct FunctionSignature {
+  std::string name;
+  std::string result;    // the return type's word
+  std::string semantic;  // ": COLOR0" after the parameters, or empty
+  std::vector<FunctionParameter> parameters;
+};
+struct ShaderVariable {
+  bool vertex;
+  EffectShaderCall call;
 };
 
 class Reader {
@@ -337,17 +391,71 @@ class Reader {
 
   // ---- the file ----
 
-  // Function names first, so that a pass may name a function defined after it.
+  // The functions first, so that a pass may name a function defined after it: their names,
+  // and for each definition what a wrapper calling it needs (see make_entry).
   void collect_functions() {
     int depth = 0;
     for (size_t i = 0; i + 1 < tokens_.size(); ++i) {
       const Token& t = tokens_[i];
       if (is_mark(t, '{')) ++depth;
       if (is_mark(t, '}')) --depth;
-      if (depth == 0 && t.kind == Kind::kWord && is_mark(tokens_[i + 1], '(') && i > 0 &&
-          tokens_[i - 1].kind == Kind::kWord)
-        functions_.insert(t.text);
+      if (depth != 0 || t.kind != Kind::kWord || !is_mark(tokens_[i + 1], '(') || i == 0 ||
+          tokens_[i - 1].kind != Kind::kWord || (i >= 2 && same_word(tokens_[i - 2].text, "compile")))
+        continue;
+      functions_.insert(t.text);
+      FunctionSignature f;
+      f.name = t.text;
+      f.result = tokens_[i - 1].text;
+      size_t j = i + 2;
+      if (!read_parameters(&j, &f.parameters)) continue;
+      const size_t after = j;  // just past ')'
+      while (j < tokens_.size() && tokens_[j].kind != Kind::kEnd && !is_mark(tokens_[j], '{') &&
+             !is_mark(tokens_[j], ';'))
+        ++j;
+      if (j >= tokens_.size() || !is_mark(tokens_[j], '{')) continue;  // a prototype
+      if (j > after) f.semantic = text_.substr(tokens_[after].begin, tokens_[j - 1].end - tokens_[after].begin);
+      signatures_.push_back(f);
+      i = j - 1;
     }
+  }
+
+  // A definition's parameters, from the token after its '(' to just past its ')'; false when
+  // the list is never closed.
+  bool read_parameters(size_t* at, std::vector<FunctionParameter>* parameters) {
+    size_t j = *at;
+    int depth = 0;
+    FunctionParameter p;
+    bool named = false;  // the parameter's name is known (a ':', '=' or '[' came after it)
+    size_t first = j;
+    auto close = [&](size_t end) {
+      if (end == first) return;
+      p.text = text_.substr(tokens_[first].begin, tokens_[end - 1].end - tokens_[first].begin);
+      if (!named) p.name = tokens_[end - 1].text;
+      parameters->push_back(p);
+      p = FunctionParameter{};
+      named = false;
+    };
+    for (; j < tokens_.size() && tokens_[j].kind != Kind::kEnd; ++j) {
+      const Token& t = tokens_[j];
+      if (depth == 0 && (is_mark(t, ')') || is_mark(t, ','))) {
+        close(j);
+        first = j + 1;
+        if (is_mark(t, ')')) {
+          *at = j + 1;
+          return true;
+        }
+        continue;
+      }
+      if (is_mark(t, '(') || is_mark(t, '[') || is_mark(t, '{')) ++depth;
+      if (is_mark(t, ')') || is_mark(t, ']') || is_mark(t, '}')) --depth;
+      if (depth < 0) return false;
+      if (t.kind == Kind::kWord && t.text == "uniform") p.uniform = true;
+      if (!named && j > first && (is_mark(t, ':') || is_mark(t, '=') || is_mark(t, '['))) {
+        p.name = tokens_[j - 1].text;
+        named = true;
+      }
+    }
+    return false;
   }
 
   void top_level() {
@@ -393,14 +501,36 @@ class Reader {
       fail(type, quoted(type.text) + " samplers are not supported (sampler2D)");
       return skip_statement();
     }
-    if (is_mark(peek(), '<')) skip_group('<', '>');  // a template type such as vector<float, 4>
+    if (same_word(type.text, "VertexShader") || same_word(type.text, "PixelShader"))
+      return shader_variable(start, type);
+    if (type.text == "string") return string_parameter(start, type, is_static);
+    TypeShape shape;
+    bool known = type_shape(type.text, &shape);
+    if (is_mark(peek(), '<')) known = template_shape(type, &shape) && known;  // vector<float, 3>
     const Token name = next();
     if (name.kind != Kind::kWord) {
       fail(name, "expected a name after " + quoted(type.text) + ", found " + describe(name));
       return skip_statement();
     }
     if (is_mark(peek(), '(')) return function();
-    variables(type, name, is_static);
+    variables(type, known ? &shape : nullptr, name, is_static);
+  }
+
+  // `vector<float, N>` and `matrix<float, R, C>`, from the '<'.
+  bool template_shape(const Token& type, TypeShape* shape) {
+    const size_t open = position_;
+    skip_group('<', '>');
+    if (type.text != "vector" && type.text != "matrix") return false;
+    std::vector<std::string> words;
+    for (size_t i = open + 1; i + 1 < position_; ++i)
+      if (!is_mark(tokens_[i], ',')) words.push_back(tokens_[i].text);
+    const bool matrix = type.text == "matrix";
+    if (words.size() != (matrix ? 3u : 2u) || !numeric_base(words[0], &shape->type)) return false;
+    auto dim = [](const std::string& w) { return w.size() == 1 && w[0] >= '1' && w[0] <= '4' ? w[0] - '0' : 0; };
+    shape->rows = matrix ? dim(words[1]) : 1;
+    shape->columns = dim(words.back());
+    shape->matrix = matrix;
+    return shape->rows > 0 && shape->columns > 0;
   }
 
   // A function: its parameters, an optional semantic, then its body (or ';').
@@ -414,8 +544,8 @@ class Reader {
   }
 
   // After a name: semantics or registers (": NAME", ": register(c0)") and annotations,
-  // which are blanked for the compiler.
-  void semantics_and_annotations(std::string* reg) {
+  // which are blanked for the compiler and read into `annotations`.
+  void semantics_and_annotations(std::string* reg, std::vector<EffectAnnotation>* annotations) {
     for (;;) {
       if (take_mark(':')) {
         const Token& word = next();
@@ -427,7 +557,7 @@ class Reader {
         }
       } else if (is_mark(peek(), '<')) {
         const size_t begin = peek().begin;
-        skip_group('<', '>');
+        annotation_block(annotations);
         blank(begin, peek(0).begin > begin ? tokens_[position_ - 1].end : begin);
       } else {
         return;
@@ -435,32 +565,64 @@ class Reader {
     }
   }
 
-  void variables(const Token& type, Token name, bool is_static) {
-    const TypeInfo* info = nullptr;
-    for (const TypeInfo& t : kTypes)
-      if (type.text == t.name) info = &t;
-    for (;;) {
-      bool array = false;
-      if (is_mark(peek(), '[')) {
-        array = true;
-        skip_group('[', ']');
+  // "< type name = value; ... >", from the '<'.
+  void annotation_block(std::vector<EffectAnnotation>* annotations) {
+    next();
+    while (peek().kind != Kind::kEnd && !is_mark(peek(), '>')) {
+      const Token type = next();
+      const Token name = next();
+      if (type.kind != Kind::kWord || name.kind != Kind::kWord || !take_mark('=')) {
+        fail(type, "expected '<type> <name> = <value>;' in annotations, found " + describe(type));
+        while (peek().kind != Kind::kEnd && !is_mark(peek(), '>') && !is_mark(peek(), ';')) next();
+        take_mark(';');
+        continue;
       }
-      std::string reg;
-      semantics_and_annotations(&reg);
+      EffectAnnotation a{type.text, name.text, ""};
+      if (peek().kind == Kind::kString) {
+        const std::string& quoted_text = next().text;
+        a.value = quoted_text.substr(1, quoted_text.size() >= 2 && quoted_text.back() == '"' ? quoted_text.size() - 2
+                                                                                              : quoted_text.size() - 1);
+      } else {
+        while (peek().kind != Kind::kEnd && !is_mark(peek(), ';') && !is_mark(peek(), '>'))
+          a.value += (a.value.empty() ? "" : " ") + next().text;
+      }
+      if (!expect_mark(';', "after the annotation " + quoted(name.text))) {
+        while (peek().kind != Kind::kEnd && !is_mark(peek(), '>')) next();
+        break;
+      }
+      annotations->push_back(a);
+    }
+    expect_mark('>', "closing the annotations");
+  }
+
+  void variables(const Token& type, const TypeShape* shape, Token name, bool is_static) {
+    for (;;) {
       EffectParameter p;
       p.name = name.text;
       p.line = name.line;
-      const bool parameter = !is_static;
-      if (parameter && !info)
-        fail(type, "the type " + quoted(type.text) + " of parameter " + quoted(name.text) +
-                       " is not supported (float, float2, float3, float4, float4x4, int, texture, sampler2D)");
-      else if (parameter && array)
-        fail(name, "parameter " + quoted(name.text) + ": arrays are not supported");
-      if (take_mark('=')) initializer(name, info, parameter ? &p : nullptr);
-      if (parameter && info && !array) {
-        p.type = info->type;
-        add_parameter(name, p);
+      if (shape) {
+        p.type = shape->type;
+        p.rows = shape->rows;
+        p.columns = shape->columns;
+        p.matrix = shape->matrix;
       }
+      const bool parameter = !is_static;
+      bool sized = true;
+      if (is_mark(peek(), '[')) sized = array_size(name, &p.elements);
+      std::string reg;
+      semantics_and_annotations(&reg, &p.annotations);
+      if (parameter && !shape)
+        fail(type, "the type " + quoted(type.text) + " of parameter " + quoted(name.text) + " is not supported (" +
+                       kParameterTypes + ")");
+      // The HLSL compiler makes invalid code of a matrix with one column.
+      const bool translatable = !(shape && shape->matrix && shape->columns == 1);
+      if (parameter && !translatable)
+        fail(type, "parameter " + quoted(name.text) + ": matrices of one column (" + type.text +
+                       ") are not supported; a vector (float" + std::to_string(shape->rows) + ") is");
+      p.initial.assign(static_cast<size_t>(p.values()), 0.0f);
+      const bool usable = parameter && shape && sized && translatable;
+      if (take_mark('=')) initializer(name, usable ? &p : nullptr);
+      if (usable) add_parameter(name, p);
       if (take_mark(',')) {
         name = next();
         if (name.kind != Kind::kWord) {
@@ -474,9 +636,34 @@ class Reader {
     }
   }
 
-  // An initial value: numbers, in braces or a constructor such as float4(...). Read into
-  // `p` when it is a parameter's; otherwise only skipped.
-  void initializer(const Token& name, const TypeInfo* info, EffectParameter* p) {
+  // "[N]" after a name: the array's length, a number from 1 to kMaxArray.
+  bool array_size(const Token& name, int* elements) {
+    next();
+    const Token size = next();
+    double n = 0;
+    const bool number = size.kind == Kind::kNumber && number_value(size.text, &n) && n >= 1 && n <= kMaxArray &&
+                        n == static_cast<double>(static_cast<int>(n));
+    if (!number || !is_mark(peek(), ']')) {
+      fail(size, "the length of the array " + quoted(name.text) + " is not a number from 1 to " +
+                     std::to_string(kMaxArray));
+      while (peek().kind != Kind::kEnd && !is_mark(peek(), ']') && !is_mark(peek(), ';')) next();
+      take_mark(']');
+      return false;
+    }
+    next();
+    if (is_mark(peek(), '[')) {
+      fail(peek(), "parameter " + quoted(name.text) + ": arrays of arrays are not supported");
+      skip_group('[', ']');
+      return false;
+    }
+    *elements = static_cast<int>(n);
+    return true;
+  }
+
+  // An initial value: numbers (and true or false), in braces, nested or not, or in
+  // constructors such as float4(...). Read into `p` when it is a parameter's; otherwise
+  // only skipped.
+  void initializer(const Token& name, EffectParameter* p) {
     std::vector<double> numbers;
     bool plain = true;
     int depth = 0;
@@ -490,30 +677,65 @@ class Reader {
         --depth;
       }
       double value = 0;
+      TypeShape constructor;
       if (t.kind == Kind::kNumber && number_value(t.text, &value)) {
         numbers.push_back(negative ? -value : value);
         negative = false;
+      } else if (t.kind == Kind::kWord && (t.text == "true" || t.text == "false")) {
+        numbers.push_back(t.text == "true" ? 1 : 0);
       } else if (is_mark(t, '-')) {
         negative = !negative;
       } else if (!(is_mark(t, '{') || is_mark(t, '}') || is_mark(t, '(') || is_mark(t, ')') || is_mark(t, ',') ||
-                   is_mark(t, '+') || (t.kind == Kind::kWord && info && t.text == info->name))) {
+                   is_mark(t, '+') || (t.kind == Kind::kWord && type_shape(t.text, &constructor)))) {
         plain = false;
       }
       next();
     }
-    if (!p || !info) return;
-    if (!plain || numbers.empty() || static_cast<int>(numbers.size()) > info->components ||
-        (numbers.size() > 1 && static_cast<int>(numbers.size()) != info->components)) {
-      fail(name, "the initial value of " + quoted(name.text) + " is not " + std::to_string(info->components) +
-                     (info->components == 1 ? " number" : " numbers"));
+    if (!p) return;
+    const int values = p->values();
+    const bool broadcast = numbers.size() == 1 && p->elements == 0;
+    if (!plain || numbers.empty() || (!broadcast && static_cast<int>(numbers.size()) != values)) {
+      fail(name, "the initial value of " + quoted(name.text) + " is not " + std::to_string(values) +
+                     (values == 1 ? " number" : " numbers"));
       return;
     }
-    if (info->type == ParameterType::kInt && !(numbers[0] >= -2147483648.0 && numbers[0] <= 2147483647.0)) {
-      fail(name, "the initial value of " + quoted(name.text) + " is not an int");
-      return;
+    for (double n : numbers)
+      if (p->type == ParameterType::kInt && !(n >= -2147483648.0 && n <= 2147483647.0)) {
+        fail(name, "the initial value of " + quoted(name.text) + " is not an int");
+        return;
+      }
+    for (int i = 0; i < values; ++i) {
+      const double n = numbers[broadcast ? 0 : static_cast<size_t>(i)];
+      p->initial[static_cast<size_t>(i)] = p->type == ParameterType::kBool ? (n != 0 ? 1.0f : 0.0f)
+                                                                           : static_cast<float>(n);
     }
-    for (int i = 0; i < info->components; ++i)
-      p->initial[i] = static_cast<float>(numbers.size() == 1 ? numbers[0] : numbers[i]);
+  }
+
+  // "string NAME [<annotations>] = "text";": a parameter the compiler never sees.
+  void string_parameter(size_t start, const Token& type, bool is_static) {
+    const Token name = next();
+    if (name.kind != Kind::kWord) {
+      fail(name, "expected a name after " + quoted(type.text) + ", found " + describe(name));
+      return skip_statement();
+    }
+    EffectParameter p;
+    p.name = name.text;
+    p.type = ParameterType::kString;
+    p.line = name.line;
+    std::string reg;
+    semantics_and_annotations(&reg, &p.annotations);
+    if (take_mark('=')) {
+      const Token value = next();
+      if (value.kind != Kind::kString || value.text.size() < 2 || value.text.back() != '"') {
+        fail(value, "the string " + quoted(name.text) + " takes a \"text\" in double quotes, found " +
+                        describe(value));
+        return skip_statement();
+      }
+      p.text = value.text.substr(1, value.text.size() - 2);
+    }
+    if (!expect_mark(';', "after the string " + quoted(name.text))) return skip_statement();
+    blank(start, tokens_[position_ - 1].end);
+    if (!is_static) add_parameter(name, p);
   }
 
   void add_parameter(const Token& at, const EffectParameter& p) {
@@ -533,14 +755,14 @@ class Reader {
       fail(name, "expected a name after " + quoted(type.text) + ", found " + describe(name));
       return skip_statement();
     }
-    std::string reg;
-    semantics_and_annotations(&reg);
-    if (!expect_mark(';', "after the texture " + quoted(name.text))) return skip_statement();
-    blank(start, tokens_[position_ - 1].end);
     EffectParameter p;
     p.name = name.text;
     p.type = ParameterType::kTexture;
     p.line = name.line;
+    std::string reg;
+    semantics_and_annotations(&reg, &p.annotations);
+    if (!expect_mark(';', "after the texture " + quoted(name.text))) return skip_statement();
+    blank(start, tokens_[position_ - 1].end);
     add_parameter(name, p);
   }
 
@@ -557,7 +779,8 @@ class Reader {
     s.name = name.text;
     s.line = name.line;
     std::string reg;
-    semantics_and_annotations(&reg);
+    std::vector<EffectAnnotation> annotations;
+    semantics_and_annotations(&reg, &annotations);
     s.stage = next_stage_;
     if (!reg.empty()) {
       char* end = nullptr;
@@ -653,10 +876,10 @@ class Reader {
 
   // The head of a technique or pass block: an optional name, annotations, then '{'. False,
   // with the fault reported and the statement skipped, when the brace is missing.
-  bool block_head(bool pass, std::string* name) {
+  bool block_head(bool pass, std::string* name, std::vector<EffectAnnotation>* annotations) {
     if (peek().kind == Kind::kWord) *name = next().text;
     std::string ignored;
-    semantics_and_annotations(&ignored);
+    semantics_and_annotations(&ignored, annotations);
     if (take_mark('{')) return true;
     fail(peek(), "expected '{' after " + block_title(pass, *name) + ", found " + describe(peek()));
     skip_statement();
@@ -667,7 +890,7 @@ class Reader {
     const Token keyword = next();
     EffectTechnique t;
     t.line = keyword.line;
-    if (!block_head(false, &t.name)) return;
+    if (!block_head(false, &t.name, &t.annotations)) return;
     std::set<std::string> passes;
     while (peek().kind != Kind::kEnd && !is_mark(peek(), '}')) {
       const Token& word = peek();
@@ -695,7 +918,7 @@ class Reader {
     const Token keyword = next();
     EffectPass p;
     p.line = keyword.line;
-    if (!block_head(true, &p.name)) return p;
+    if (!block_head(true, &p.name, &p.annotations)) return p;
     const std::string title = block_title(true, p.name);
     while (peek().kind != Kind::kEnd && !is_mark(peek(), '}')) assignment(&p);
     expect_mark('}', "closing " + title);
@@ -720,7 +943,7 @@ class Reader {
       return skip_statement();
     }
     if (same_word(state.text, "VertexShader") || same_word(state.text, "PixelShader"))
-      return shader_call(state, same_word(state.text, "VertexShader") ? &p->vertex : &p->pixel);
+      return shader_assignment(state, same_word(state.text, "VertexShader") ? &p->vertex : &p->pixel);
     const Token value = next();
     if (!expect_mark(';', "after the value of " + quoted(state.text))) return skip_statement();
     const NamedState* named = nullptr;
@@ -767,34 +990,162 @@ class Reader {
     p->states.push_back(EffectRenderState{named->state, v});
   }
 
-  // "compile <profile> <function>()".
-  void shader_call(const Token& state, EffectShaderCall* call) {
+  // "VertexShader = compile vs_3_0 VS();", "= (name);" or "= <name>;" naming a shader
+  // variable, in a pass.
+  void shader_assignment(const Token& state, EffectShaderCall* call) {
     const bool vertex = same_word(state.text, "VertexShader");
-    const Token compile = next();
-    if (!same_word(compile.text, "compile")) {
-      fail(compile, quoted(state.text) + " takes 'compile <profile> <function>()', found " + describe(compile));
+    if (same_word(peek().text, "compile")) {
+      next();
+      if (shader_call(vertex, call)) expect_mark(';', "after the compile expression");
+      return skip_statement_if_open();
+    }
+    const bool bracketed = is_mark(peek(), '(') || is_mark(peek(), '<');
+    const char close = is_mark(peek(), '<') ? '>' : ')';
+    if (bracketed) next();
+    const Token name = next();
+    if (bracketed && !take_mark(close)) {
+      fail(name, quoted(state.text) + " takes 'compile <profile> <function>(...)' or a shader variable, found " +
+                     describe(name));
       return skip_statement();
     }
+    if (!expect_mark(';', "after the value of " + quoted(state.text))) return skip_statement();
+    const auto found = shaderVariables_.find(name.text);
+    if (name.kind != Kind::kWord || found == shaderVariables_.end()) {
+      const bool fixed = same_word(name.text, "NULL");
+      return fail(name, fixed ? quoted(state.text) + " = NULL (the fixed-function pipeline) is not supported"
+                              : quoted(state.text) + " takes 'compile <profile> <function>(...)' or a shader "
+                                                     "variable declared before, found " + describe(name));
+    }
+    if (found->second.vertex != vertex)
+      return fail(name, quoted(name.text) + " is a " + (vertex ? "pixel" : "vertex") + " shader, not a " +
+                            (vertex ? "vertex" : "pixel") + " shader");
+    *call = found->second.call;
+  }
+
+  void skip_statement_if_open() {
+    if (position_ > 0 && !is_mark(tokens_[position_ - 1], ';')) skip_statement();
+  }
+
+  // "VertexShader NAME = compile <profile> <function>(...);" at the top level: a shader
+  // variable, which passes name instead of compiling the function themselves.
+  void shader_variable(size_t start, const Token& type) {
+    const bool vertex = same_word(type.text, "VertexShader");
+    const Token name = next();
+    if (name.kind != Kind::kWord) {
+      fail(name, "expected a name after " + quoted(type.text) + ", found " + describe(name));
+      return skip_statement();
+    }
+    ShaderVariable variable{vertex, {}};
+    bool ok = true;
+    if (is_mark(peek(), '[')) {
+      fail(peek(), "shader variable " + quoted(name.text) + ": arrays of shaders are not supported");
+      ok = false;
+    } else if (!take_mark('=') || !same_word(peek().text, "compile")) {
+      fail(name, "shader variable " + quoted(name.text) + " takes '= compile <profile> <function>(...);'");
+      ok = false;
+    } else {
+      next();
+      ok = shader_call(vertex, &variable.call) && expect_mark(';', "after the compile expression");
+    }
+    if (!ok) skip_statement_if_open();
+    blank(start, tokens_[position_ - 1].end);
+    if (!ok) return;
+    if (shaderVariables_.count(name.text) || parameterLines_.count(name.text))
+      return fail(name, quoted(name.text) + " is already declared");
+    shaderVariables_[name.text] = variable;
+  }
+
+  // "<profile> <function>(<arguments>)", after `compile`; the arguments give the function's
+  // uniform parameters their values, in order. False with the fault reported.
+  bool shader_call(bool vertex, EffectShaderCall* call) {
     const Token profile = next();
-    const Token function = next();
     if (!(vertex ? one_of(kVertexProfiles, profile.text) : one_of(kPixelProfiles, profile.text))) {
       fail(profile, quoted(profile.text) + " is not a " + (vertex ? "vertex" : "pixel") + " shader profile (" +
                         (vertex ? "vs_1_1, vs_2_0, vs_2_a, vs_3_0" : "ps_2_0, ps_2_a, ps_2_b, ps_3_0") + ")");
-      return skip_statement();
+      return false;
     }
+    const Token function = next();
     if (function.kind != Kind::kWord || !take_mark('(')) {
-      fail(function, "expected '<function>()' after " + quoted(profile.text));
-      return skip_statement();
+      fail(function, "expected '<function>(...)' after " + quoted(profile.text));
+      return false;
     }
+    std::vector<std::string> arguments;
     if (!take_mark(')')) {
-      fail(function, "function " + quoted(function.text) + ": arguments in a compile expression are not supported");
-      return skip_statement();
+      int depth = 0;
+      size_t first = position_;
+      for (;;) {
+        const Token& t = peek();
+        if (t.kind == Kind::kEnd || is_mark(t, ';')) {
+          fail(t, "expected ')' closing the arguments of " + quoted(function.text) + ", found " + describe(t));
+          return false;
+        }
+        if (depth == 0 && (is_mark(t, ',') || is_mark(t, ')'))) {
+          if (position_ == first) {
+            fail(t, "an argument of " + quoted(function.text) + " is missing");
+            return false;
+          }
+          arguments.push_back(text_.substr(tokens_[first].begin, tokens_[position_ - 1].end - tokens_[first].begin));
+          next();
+          if (is_mark(t, ')')) break;
+          first = position_;
+          continue;
+        }
+        if (is_mark(t, '(') || is_mark(t, '{') || is_mark(t, '[')) ++depth;
+        if (is_mark(t, ')') || is_mark(t, '}') || is_mark(t, ']')) --depth;
+        next();
+      }
     }
-    if (!expect_mark(';', "after the compile expression")) return skip_statement();
     call->function = function.text;
     call->profile = profile.text;
     call->line = function.line;
+    call->entry = function.text;
+    call->wrapper.clear();
     calls_.push_back(function);
+    return make_entry(function, arguments, call);
+  }
+
+  // Where a compile expression gives arguments, the compiler starts from a wrapper of the
+  // function: its other parameters (the shader's inputs and outputs, semantics and all) are
+  // the wrapper's, and the arguments take the uniform parameters' places in the call, so
+  // they are constants of the compiled shader as they are on Windows.
+  bool make_entry(const Token& function, const std::vector<std::string>& arguments, EffectShaderCall* call) {
+    std::vector<const FunctionSignature*> definitions, matching;
+    for (const FunctionSignature& f : signatures_)
+      if (f.name == function.text) definitions.push_back(&f);
+    if (definitions.empty()) return true;  // check_calls names it
+    size_t uniforms = 0;
+    for (const FunctionSignature* f : definitions) {
+      uniforms = 0;
+      for (const FunctionParameter& p : f->parameters) uniforms += p.uniform ? 1 : 0;
+      if (uniforms == arguments.size()) matching.push_back(f);
+    }
+    if (matching.size() != 1) {
+      const std::string given = std::to_string(arguments.size()) + (arguments.size() == 1 ? " argument" : " arguments");
+      fail(function, matching.empty() && definitions.size() == 1
+                         ? "the compile expression gives " + given + " for the " + std::to_string(uniforms) +
+                               " uniform parameters of " + quoted(function.text)
+                         : "the compile expression's " + given + " do not choose one definition of " +
+                               quoted(function.text));
+      return false;
+    }
+    if (arguments.empty()) return true;
+    const FunctionSignature& f = *matching[0];
+    std::string inputs, values;
+    size_t next_argument = 0;
+    for (const FunctionParameter& p : f.parameters) {
+      if (!values.empty()) values += ", ";
+      if (p.uniform) {
+        values += "(" + arguments[next_argument++] + ")";
+      } else {
+        values += p.name;
+        inputs += (inputs.empty() ? "" : ", ") + p.text;
+      }
+    }
+    call->entry = kEntryName;
+    call->wrapper = "\n#line " + std::to_string(function.line) + "\n" + f.result + " " + kEntryName + "(" + inputs +
+                    ")" + (f.semantic.empty() ? "" : " " + f.semantic) + " { " +
+                    (f.result == "void" ? "" : "return ") + f.name + "(" + values + "); }\n";
+    return true;
   }
 
   void check_calls() {
@@ -818,6 +1169,7 @@ class Reader {
     std::string text;
   };
 
+
   const std::string& text_;
   std::string file_;
   std::vector<Token> tokens_;
@@ -829,6 +1181,8 @@ class Reader {
   std::map<std::string, int> parameterLines_;
   std::set<std::string> functions_;
   std::vector<Token> calls_;  // the functions the passes compile
+  std::vector<FunctionSignature> signatures_;  // every function definition
+  std::map<std::string, ShaderVariable> shaderVariables_;
   std::vector<std::pair<size_t, size_t>> blanks_;
   std::vector<Rename> renames_;  // in the order of the text
 };

@@ -17,15 +17,35 @@ namespace d3dx9 {
 // Texture stages samplers may feed: as many as the device has.
 const int kSamplerStages = 8;
 
-enum class ParameterType { kFloat, kFloat2, kFloat3, kFloat4, kMatrix, kInt, kTexture };
+// The base type of a parameter's values. A bool, int or float parameter is a scalar, a
+// vector or a matrix of them (`rows` x `columns`), or an array of those.
+enum class ParameterType { kBool, kInt, kFloat, kTexture, kString };
+
+// An annotation: `<float UIMin = 0; string UIName = "Tint";>` after a parameter, a
+// technique or a pass. Kept as written: the value's text, a string's without its quotes.
+struct EffectAnnotation {
+  std::string type;
+  std::string name;
+  std::string value;
+};
 
 struct EffectParameter {
   std::string name;
   ParameterType type = ParameterType::kFloat;
+  int rows = 1, columns = 1;  // float4: 1 x 4; float4x4: 4 x 4
+  bool matrix = false;        // declared as a matrix (floatRxC, matrix), not a scalar or vector
+  int elements = 0;           // an array's length; 0 when it is not an array
   int line = 0;
-  // The initialiser's numbers (a float4x4's row by row, as D3DX stores it), zeros where it
-  // gives none; a float4x4 without one starts as zeros too, as in D3DX.
-  float initial[16] = {};
+  // The initialiser's numbers (a matrix's row by row, an array's element after element, as
+  // D3DX stores them), zeros where it gives none; a float4x4 without one starts as zeros
+  // too, as in D3DX. A bool's are 0 or 1.
+  std::vector<float> initial;
+  std::string text;  // a string parameter's value
+  std::vector<EffectAnnotation> annotations;
+
+  // Values of one element, and of the whole parameter.
+  int components() const { return rows * columns; }
+  int values() const { return components() * (elements > 0 ? elements : 1); }
 };
 
 struct EffectSampler {
@@ -47,6 +67,12 @@ struct EffectShaderCall {
   std::string function;  // empty: the pass has no such shader
   std::string profile;   // vs_3_0, ps_2_0, ...
   int line = 0;
+  // The function the compiler starts from: `function` itself, or, where the compile
+  // expression gives the function's uniform parameters their values
+  // (`compile ps_2_0 PS(true)`), a wrapper appended to the effect's text that calls it
+  // with them.
+  std::string entry;
+  std::string wrapper;  // the wrapper's text, empty when there is none
 };
 
 struct EffectPass {
@@ -55,12 +81,14 @@ struct EffectPass {
   std::vector<EffectRenderState> states;
   EffectShaderCall vertex;
   EffectShaderCall pixel;
+  std::vector<EffectAnnotation> annotations;
 };
 
 struct EffectTechnique {
   std::string name;
   int line = 0;
   std::vector<EffectPass> passes;
+  std::vector<EffectAnnotation> annotations;
 };
 
 struct EffectSource {

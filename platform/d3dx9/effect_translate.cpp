@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <cctype>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -50,6 +51,21 @@ const char* attribute_for(const std::string& semantic) {
   if (semantic == "TEXCOORD0") return "in_texcoord";
   return nullptr;
 }
+
+// Whether the pixel stage has an input of this semantic: what the vertex stage passes on
+// (COLORn, TEXCOORDn and the like), not what only the rasteriser reads (POSITION, PSIZE,
+// FOG). VPOS and VFACE, which the rasteriser gives, are handled apart.
+bool pixel_input(const std::string& semantic) {
+  for (const char* rasteriser_only : {"POSITION", "PSIZE", "FOG", "SV_POSITION"})
+    if (semantic.compare(0, std::strlen(rasteriser_only), rasteriser_only) == 0) return false;
+  return true;
+}
+
+// The pixel shader's VPOS and VFACE inputs by their GLSL names. The rasteriser gives them:
+// they are not declared as inputs but defined from gl_FragCoord and gl_FrontFacing (see
+// define_rasteriser_inputs).
+const char* const kPixelPosition = "vx_vpos";
+const char* const kFacing = "vx_vface";
 
 // glslang's messages, "ERROR: <name>:<line>: <text>", reworded as D3DX gives them; its
 // closing counts and notes are left out.
@@ -206,6 +222,10 @@ bool compile_to_spirv(const std::string& hlsl, const std::string& file_name, Sha
   }
   spv::SpvBuildLogger logger;
   glslang::SpvOptions options;
+  // The optimiser drops what the function computes but never uses, as the Direct3D compiler
+  // does: a pixel input it never reads (a POSITION passed along in the vertex shader's
+  // output struct) is then no input at all.
+  options.disableOptimizer = false;
   glslang::GlslangToSpv(*program.getIntermediate(language), *spirv, &logger, &options);
   if (spirv->empty()) {
     *errors = file_name + ": error: function '" + entry + "' gave no code\n";
@@ -227,6 +247,7 @@ bool name_interface(spvc_compiler compiler, ShaderStage stage, const std::string
     return canonical_semantic(s ? s : "");
   };
 
+  // The compiler's optimiser has dropped every input the function never reads.
   spvc_resources_get_resource_list_for_type(resources, SPVC_RESOURCE_TYPE_STAGE_INPUT, &list, &count);
   for (size_t i = 0; i < count; ++i) {
     const std::string semantic = semantic_of(list[i].id);
@@ -237,11 +258,13 @@ bool name_interface(spvc_compiler compiler, ShaderStage stage, const std::string
         continue;
       }
       spvc_compiler_set_name(compiler, list[i].id, attribute);
+    } else if (semantic == "VPOS0" || semantic == "VFACE0") {
+      spvc_compiler_set_name(compiler, list[i].id, semantic == "VPOS0" ? kPixelPosition : kFacing);
+    } else if (!pixel_input(semantic)) {
+      *errors += where + "the pixel shader reads the input semantic '" + semantic +
+                 "', which the pixel stage does not have\n";
+      continue;
     } else {
-      if (semantic == "POSITION0" || semantic == "VPOS0") {
-        *errors += where + "the pixel input semantic '" + semantic + "' is not supported\n";
-        continue;
-      }
       spvc_compiler_set_name(compiler, list[i].id, ("vx_v_" + semantic).c_str());
     }
     spvc_compiler_unset_decoration(compiler, list[i].id, SpvDecorationLocation);
@@ -291,6 +314,32 @@ bool name_interface(spvc_compiler compiler, ShaderStage stage, const std::string
   return errors->empty();
 }
 
+// Replaces the declarations of the VPOS and VFACE inputs in the translated pixel shader
+// with what Direct3D gives there: VPOS is the pixel's integer position with its origin at
+// the top left of the render target (the device's back buffer is not flipped, so OpenGL's
+// rows count up from its bottom, vx_target_height rows in all), VFACE is positive on a
+// front face (the device's glFrontFace follows Direct3D's winding) and negative on a back
+// face. False when a declaration is not in the form expected.
+bool define_rasteriser_inputs(std::string* glsl) {
+  std::string defines;
+  for (const char* name : {kPixelPosition, kFacing}) {
+    for (const char* type : {"float", "vec2", "vec3", "vec4"}) {
+      const std::string declaration = std::string("in ") + type + " " + name + ";\n";
+      const size_t at = glsl->find(declaration);
+      if (at == std::string::npos) continue;
+      glsl->erase(at, declaration.size());
+      const std::string value =
+          name == kFacing ? "(gl_FrontFacing ? 1.0 : -1.0)"
+                          : std::string("vec4(gl_FragCoord.x - 0.5, vx_target_height - gl_FragCoord.y - 0.5, 0.0, 0.0)") +
+                                (type[0] == 'f' ? ".x" : type[3] == '2' ? ".xy" : type[3] == '3' ? ".xyz" : "");
+      defines += std::string("#define ") + name + " " + (name == kFacing ? std::string(type) + value : value) + "\n";
+    }
+    if (glsl->find(name) != std::string::npos && defines.find(name) == std::string::npos) return false;
+  }
+  glsl->insert(0, defines);
+  return true;
+}
+
 bool spirv_to_glsl(const std::vector<unsigned>& spirv, const std::string& file_name, ShaderStage stage,
                    const std::string& entry, std::string* glsl, std::string* errors) {
   spvc_context context = nullptr;
@@ -329,6 +378,10 @@ bool spirv_to_glsl(const std::vector<unsigned>& spirv, const std::string& file_n
   if (!ok) return false;
   // build_program puts its own #version line first.
   if (glsl->compare(0, 9, "#version ") == 0) glsl->erase(0, glsl->find('\n') + 1);
+  if (stage == ShaderStage::kPixel && !define_rasteriser_inputs(glsl)) {
+    *errors += file_name + ": error: function '" + entry + "': its VPOS or VFACE input cannot be translated\n";
+    return false;
+  }
   return true;
 }
 

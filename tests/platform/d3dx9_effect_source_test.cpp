@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -145,11 +146,16 @@ TEST(EffectSourceNumbers, InitialValuesAndStateValuesAreReadAsHlslWritesThem) {
       "float2 pair = float2(1.5e3, -2);\n"
       "float4 splat = 0.25;\n"
       "float4x4 M = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};\n"
-      "float4x4 zero;\n" +
+      "float4x4 zero;\n"
+      "bool on = true, off;\n"
+      "column_major half2x3 M23 = {1, 2, 3, 4, 5, 6};\n"
+      "float3 lights[2] < string UIName = \"Lights\"; float UIMax = 2.5; > = { {1, 2, 3}, float3(4, 5, -6) };\n"
+      "matrix<float, 2, 2> small = {1, 2, 3, 4};\n"
+      "string title < int order = 1; > = \"Tint, \\\"warm\\\"\";\n" +
           std::string(kTechnique).replace(std::string(kTechnique).find("pass {") + 6, 0, " AlphaRef = 0200;"),
       "numbers.fx", &source, &errors))
       << errors;
-  ASSERT_EQ(source.parameters.size(), 8u);
+  ASSERT_EQ(source.parameters.size(), 14u);
   EXPECT_EQ(source.parameters[0].initial[0], 10.0f);
   EXPECT_EQ(source.parameters[1].initial[0], 8.0f);
   EXPECT_EQ(source.parameters[2].initial[0], -16.0f);
@@ -161,6 +167,24 @@ TEST(EffectSourceNumbers, InitialValuesAndStateValuesAreReadAsHlslWritesThem) {
   EXPECT_EQ(source.parameters[6].initial[4], 5.0f);
   EXPECT_EQ(source.parameters[7].initial[0], 0.0f);
   EXPECT_EQ(source.parameters[7].initial[5], 0.0f) << "no identity either";
+  const d3dx9::EffectParameter& on = source.parameters[8];
+  EXPECT_TRUE(on.type == d3dx9::ParameterType::kBool && on.initial == std::vector<float>{1});
+  EXPECT_EQ(source.parameters[9].initial, std::vector<float>{0}) << "a bool without a value is false";
+  const d3dx9::EffectParameter& m = source.parameters[10];
+  EXPECT_TRUE(m.matrix && m.rows == 2 && m.columns == 3 && m.initial[4] == 5.0f);
+  const d3dx9::EffectParameter& lights = source.parameters[11];
+  EXPECT_EQ(lights.elements, 2);
+  EXPECT_EQ(lights.initial, (std::vector<float>{1, 2, 3, 4, 5, -6})) << "element after element";
+  ASSERT_EQ(lights.annotations.size(), 2u);
+  EXPECT_EQ(lights.annotations[0].type + " " + lights.annotations[0].name + " " + lights.annotations[0].value,
+            "string UIName Lights");
+  EXPECT_EQ(lights.annotations[1].value, "2.5");
+  EXPECT_TRUE(source.parameters[12].matrix && source.parameters[12].rows == 2 && source.parameters[12].initial[3] == 4);
+  const d3dx9::EffectParameter& title = source.parameters[13];
+  EXPECT_EQ(title.type, d3dx9::ParameterType::kString);
+  EXPECT_EQ(title.text, "Tint, \\\"warm\\\"") << "kept as written";
+  EXPECT_EQ(title.annotations.size(), 1u);
+  EXPECT_EQ(source.hlsl.find("title"), std::string::npos) << "the compiler never sees strings";
   ASSERT_EQ(source.techniques[0].passes[0].states.size(), 1u);
   EXPECT_EQ(source.techniques[0].passes[0].states[0].state, D3DRS_ALPHAREF);
   EXPECT_EQ(source.techniques[0].passes[0].states[0].value, 128u) << "octal too";
@@ -181,3 +205,35 @@ TEST(EffectSourceNumbers, HalfWrittenOrOutOfRangeNumbersAreRefused) {
 }
 
 }  // namespace
+
+// The Direct3D 9 idioms, written wrongly: each fault names the construct.
+TEST(EffectSourceErrors, ShaderVariablesCompileArgumentsAndArraysAreRefusedByName) {
+  const std::string errors = errors_of(
+      "float4 a[2][2];\n"                                         // 1: arrays of arrays
+      "float4 b[2] = {1, 2, 3};\n"                                // 2: 8 numbers
+      "float4 c[0]; float3x1 d;\n"                                // 3: no length; one column
+      "float4 VS() : POSITION { return 0; }\n"                    // 4
+      "float4 PS(uniform bool lit, uniform int n) : COLOR0 { return 1; }\n"
+      "VertexShader vs = compile vs_2_0 VS();\n"                  // 6
+      "PixelShader many[2];\n"                                    // 7: arrays of shaders
+      "technique T {\n"                                           // 8
+      "  pass A { VertexShader = (vs); PixelShader = compile ps_2_0 PS(true); }\n"
+      "  pass B { VertexShader = <missing>; PixelShader = (vs); }\n"
+      "  pass C { VertexShader = NULL; PixelShader = compile ps_2_0 PS(true, , 1); }\n"
+      "}\n");
+  for (const char* fault : {
+           "bad.fx(1,12): error: parameter 'a': arrays of arrays are not supported",
+           "bad.fx(2,8): error: the initial value of 'b' is not 8 numbers",
+           "bad.fx(3,10): error: the length of the array 'c' is not a number from 1 to 256",
+           "bad.fx(3,14): error: parameter 'd': matrices of one column (float3x1) are not supported; a vector "
+           "(float3) is",
+           "bad.fx(7,17): error: shader variable 'many': arrays of shaders are not supported",
+           "bad.fx(9,62): error: the compile expression gives 1 argument for the 2 uniform parameters of 'PS'",
+           "bad.fx(10,28): error: 'VertexShader' takes 'compile <profile> <function>(...)' or a shader variable "
+           "declared before, found 'missing'",
+           "bad.fx(10,53): error: 'vs' is a vertex shader, not a pixel shader",
+           "bad.fx(11,27): error: 'VertexShader' = NULL (the fixed-function pipeline) is not supported",
+           "bad.fx(11,71): error: an argument of 'PS' is missing",
+       })
+    EXPECT_TRUE(has(errors, fault));
+}

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <regex>
 #include <string>
@@ -444,7 +445,7 @@ TEST_F(D3dxEffects, BytesTheCompilersRepeatFromTheFileComeBackAsEscapes) {
 
 TEST_F(D3dxEffects, FrameworkFaultsAreReportedOneByOneWithFileLineAndColumn) {
   const std::string text =
-      "float3x3 Turn;\n"                                         // 1: unknown type
+      "float4x5 Turn;\n"                                         // 1: unknown type
       "texture image;\n"                                         // 2
       "sampler2D s = sampler_state { Texture = <nothing>; };\n"  // 3: no such texture
       "sampler2D t = sampler_state { MinFilter = BLURRY; };\n"   // 4: no such filter
@@ -461,7 +462,7 @@ TEST_F(D3dxEffects, FrameworkFaultsAreReportedOneByOneWithFileLineAndColumn) {
   const std::string errors = fail_to_load(path, &hr);
   EXPECT_EQ(hr, D3DXERR_INVALIDDATA);
   const char* const kFaults[] = {
-      "(1,1): error: the type 'float3x3' of parameter 'Turn' is not supported",
+      "(1,1): error: the type 'float4x5' of parameter 'Turn' is not supported",
       "(3,41): error: sampler 's': no texture called 'nothing'",
       "(4,43): error: 'BLURRY' is not a value of MinFilter",
       "(8,20): error: 'Sometimes' is not a value of SrcBlend",
@@ -493,4 +494,82 @@ TEST_F(D3dxEffects, AMissingTruncatedOrBinaryFileFailsNamingTheFileAndBackslashe
   std::string path = write_effect("found.fx", full);
   std::replace(path.begin(), path.end(), '/', '\\');
   EXPECT_NE(load(path), nullptr);
+}
+
+// An effect written as Direct3D 9's samples write them: the vertex shader's output struct
+// (with its POSITION and FOG) reused as the pixel shader's input, uniform parameters given
+// by compile expressions, shader variables, bool, matrix and array parameters with initial
+// values, VPOS and VFACE. Each technique's picture is the one its pixel shader describes.
+TEST_F(D3dxEffects, EffectsInTheOrdinaryDirect3D9StyleDrawAsTheirPixelShadersSay) {
+  const std::string path = write_effect("samples.fx", R"(
+float4x4 World : WORLD, View : VIEW, Projection : PROJECTION;
+bool Bright < string UIName = "Bright"; > = true;
+row_major float3x3 Turn = {0, 1, 0,  0, 0, 1,  1, 0, 0};
+half4 Palette[3] = { {1, 0, 0, 1}, {0, 1, 0, 1}, float4(0, 0, 1, 1) };
+string Author = "VORNEX";
+struct VS_OUTPUT { float4 Position : POSITION; float2 UV : TEXCOORD0; float Fog : FOG; };
+VS_OUTPUT RenderSceneVS(float4 Pos : POSITION, float2 UV : TEXCOORD0)
+{
+    VS_OUTPUT Out;
+    Out.Position = mul(Pos, mul(World, mul(View, Projection)));
+    Out.UV = UV;
+    Out.Fog = 1;
+    return Out;
+}
+float4 PaletteColour(VS_OUTPUT In, uniform int index, uniform bool half_bright) : COLOR0
+{
+    return Palette[index] * (half_bright ? 0.5 : 1.0);
+}
+float4 Turned(VS_OUTPUT In) : COLOR0
+{
+    return float4(mul(float3(1, 0.5, 0.25), Turn) * (Bright ? 1.0 : 0.5), 1);
+}
+float4 Position(float2 vpos : VPOS) : COLOR0 { return float4(vpos / 255.0, 0, 1); }
+float4 Facing(float face : VFACE) : COLOR0 { return face > 0 ? float4(0, 1, 0, 1) : float4(1, 0, 0, 1); }
+VertexShader SceneVS = compile vs_3_0 RenderSceneVS();
+PixelShader DimBlue = compile ps_3_0 PaletteColour(2, true);
+technique Literal { pass P0 { VertexShader = (SceneVS); PixelShader = compile ps_2_0 PaletteColour(1, false); } }
+technique Variables { pass P0 { VertexShader = <SceneVS>; PixelShader = (DimBlue); } }
+technique Matrix { pass P0 { VertexShader = (SceneVS); PixelShader = compile ps_2_0 Turned(); } }
+technique Pixels < string Note = "VPOS"; > { pass P0 { VertexShader = (SceneVS); PixelShader = compile ps_3_0 Position(); } }
+technique Faces { pass P0 { cullmode = none; ZENABLE = true; VertexShader = (SceneVS); PixelShader = compile ps_3_0 Facing(); } }
+)");
+  ID3DXEffect* effect = load(path);
+  ASSERT_NE(effect, nullptr);
+  auto draw_technique = [&](const char* technique, IDirect3DVertexBuffer9* vb) {
+    ASSERT_EQ(effect->SetTechnique(technique), D3D_OK) << technique;
+    draw_with(effect, vb);
+  };
+  clear(0xFF000000);
+  device->BeginScene();
+  draw_technique("Literal", quad(-2, 1, -1, 2, 0, 0xFFFFFFFF));
+  draw_technique("Variables", quad(-1, 1, 0, 2, 0, 0xFFFFFFFF));
+  draw_technique("Matrix", quad(0, 1, 1, 2, 0, 0xFFFFFFFF));
+  EXPECT_EQ(effect->SetInt("Bright", 0), D3D_OK);
+  draw_technique("Matrix", quad(1, 1, 2, 2, 0, 0xFFFFFFFF));
+  draw_technique("Pixels", quad(-2, -2, 0, 1, 0, 0xFFFFFFFF));
+  draw_technique("Faces", quad(0.5f, -2, 1.5f, 0, 0, 0xFFFFFFFF));
+  D3DXMATRIX mirror;
+  D3DXMatrixScaling(&mirror, -1, 1, 1);  // the same quad, wound the other way, at x -1.5 .. -0.5
+  set_camera(effect, mirror);
+  draw_technique("Faces", quad(0.5f, 0, 1.5f, 1, 0, 0xFFFFFFFF));
+  device->EndScene();
+  EXPECT_TRUE(rgb_near(pixel(px(-1.5f), py(1.5f)), 0x00FF00)) << "Palette[1] by a literal argument";
+  EXPECT_TRUE(rgb_near(pixel(px(-0.5f), py(1.5f)), 0x000080)) << "Palette[2] halved, through shader variables";
+  EXPECT_TRUE(rgb_near(pixel(px(0.5f), py(1.5f)), 0x40FF80)) << "(1, 0.5, 0.25) times Turn, row by row";
+  EXPECT_TRUE(rgb_near(pixel(px(1.5f), py(1.5f)), 0x208040)) << "Bright set false";
+  EXPECT_TRUE(rgb_near(pixel(8, 40), 0x082800)) << "VPOS: the pixel's column and row from the top left";
+  EXPECT_TRUE(rgb_near(pixel(20, 60), 0x143C00));
+  EXPECT_TRUE(rgb_near(pixel(px(1), py(-1)), 0x00FF00)) << "VFACE positive on the front face";
+  EXPECT_TRUE(rgb_near(pixel(px(-1), py(0.5f)), 0xFF0000)) << "VFACE negative on the back face";
+
+  // A pixel shader that reads the POSITION the vertex shader passed along is refused, naming it.
+  std::ifstream in(path);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  text.replace(text.find("return Palette[index]"), 21, "return In.Position");
+  HRESULT hr = S_OK;
+  EXPECT_TRUE(has(fail_to_load(write_effect("position.fx", text), &hr),
+                  "error: function 'PaletteColour': the pixel shader reads the input semantic 'POSITION0', which the "
+                  "pixel stage does not have"));
+  EXPECT_EQ(hr, E_FAIL);
 }
