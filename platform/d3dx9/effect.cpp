@@ -131,10 +131,16 @@ void D3dxEffectState::save_device_state() {
       for (const d3dx9::EffectRenderState& earlier : savedStates) known = known || earlier.state == s.state;
       if (!known) savedStates.push_back({s.state, d->renderStates[s.state]});
     }
-  savedTextures.assign(samplers.size(), nullptr);
-  savedSamplers.assign(samplers.size() * kSavedSamplerStates, 0);
-  for (size_t i = 0; i < samplers.size(); ++i) {
-    const int stage = samplers[i].stage;
+  savedStages.clear();
+  for (const d3dx9::EffectSampler& sampler : samplers) savedStages.push_back(static_cast<DWORD>(sampler.stage));
+  for (const D3dxEffectPass& pass : techniques[activeTechnique].passes)
+    for (const d3dx9::EffectStageState& s : pass.stageStates) savedStages.push_back(static_cast<DWORD>(s.stage));
+  std::sort(savedStages.begin(), savedStages.end());
+  savedStages.erase(std::unique(savedStages.begin(), savedStages.end()), savedStages.end());
+  savedTextures.assign(savedStages.size(), nullptr);
+  savedSamplers.assign(savedStages.size() * kSavedSamplerStates, 0);
+  for (size_t i = 0; i < savedStages.size(); ++i) {
+    const DWORD stage = savedStages[i];
     savedTextures[i] = d->textures[stage];
     if (savedTextures[i]) savedTextures[i]->AddRef();  // kept alive until End puts it back
     for (size_t k = 0; k < kSavedSamplerStates; ++k)
@@ -146,8 +152,8 @@ void D3dxEffectState::save_device_state() {
 void D3dxEffectState::restore_device_state() {
   if (!saved) return;
   for (const d3dx9::EffectRenderState& s : savedStates) device->SetRenderState(s.state, s.value);
-  for (size_t i = 0; i < samplers.size(); ++i) {
-    const DWORD stage = static_cast<DWORD>(samplers[i].stage);
+  for (size_t i = 0; i < savedStages.size(); ++i) {
+    const DWORD stage = savedStages[i];
     device->SetTexture(stage, savedTextures[i]);
     for (size_t k = 0; k < kSavedSamplerStates; ++k)
       device->SetSamplerState(stage, kSavedSamplerStateTypes[k], savedSamplers[i * kSavedSamplerStates + k]);
@@ -297,6 +303,14 @@ HRESULT ID3DXEffect::BeginPass(UINT Pass) {
   state->publish_world();
   for (const d3dx9::EffectRenderState& s : pass.states) state->device->SetRenderState(s.state, s.value);
   for (size_t i = 0; i < state->samplers.size(); ++i) state->apply_sampler(i);
+  for (const d3dx9::EffectStageState& s : pass.stageStates) {
+    const DWORD stage = static_cast<DWORD>(s.stage);
+    if (!s.texture) {
+      state->device->SetSamplerState(stage, s.type, s.value);
+    } else if (state->values[static_cast<size_t>(s.parameter)].textureSet) {
+      state->device->SetTexture(stage, state->values[static_cast<size_t>(s.parameter)].texture);
+    }
+  }
   for (D3dxParameterValue& v : state->values) v.textureDirty = false;
   return D3D_OK;
 }

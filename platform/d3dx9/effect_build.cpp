@@ -139,6 +139,7 @@ bool D3dxEffectState::build(IDirect3DDevice9* device, const d3dx9::EffectSource&
       if (log_full) break;
       D3dxEffectPass p;
       p.states = pass.states;
+      p.stageStates = pass.stageStates;
       std::string vertex, pixel, errors, pass_log;
       // The messages name the function the pass compiles, not a wrapper giving it its arguments.
       auto translate = [&](const d3dx9::EffectShaderCall& call, d3dx9::ShaderStage stage, std::string* glsl) {

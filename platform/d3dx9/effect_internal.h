@@ -45,6 +45,7 @@ struct D3dxUniform {
 
 struct D3dxEffectPass {
   std::vector<d3dx9::EffectRenderState> states;
+  std::vector<d3dx9::EffectStageState> stageStates;
   d3d9::ShaderProgram program;
   // Per parameter, its uniform in each stage of `program`.
   std::vector<D3dxUniform> vertexUniforms;
@@ -70,8 +71,10 @@ struct D3dxEffectState {
   int activePass = -1;  // -1: no pass open
   bool saved = false;
   std::vector<d3dx9::EffectRenderState> savedStates;
-  // Per sampler: its stage's texture (referenced until End) and the stage's sampler states
-  // (kSavedSamplerStates of them, in the order of kSavedSamplerStateTypes).
+  // The texture stages the technique may change (its samplers' and those its passes set),
+  // each with its texture (referenced until End) and sampler states (kSavedSamplerStates of
+  // them, in the order of kSavedSamplerStateTypes).
+  std::vector<DWORD> savedStages;
   std::vector<IDirect3DBaseTexture9*> savedTextures;
   std::vector<DWORD> savedSamplers;
 

@@ -830,42 +830,79 @@ class Reader {
       fail(state, "expected '<sampler state> = <value>;' in the sampler_state of " + quoted(s->name));
       return skip_statement();
     }
+    EffectStageState value;
+    if (!stage_state(state, "sampler " + quoted(s->name), &value)) return;
+    if (value.texture) {
+      s->texture = value.parameter;
+      return;
+    }
+    switch (value.type) {
+      case D3DSAMP_MINFILTER: s->minFilter = value.value; break;
+      case D3DSAMP_MAGFILTER: s->magFilter = value.value; break;
+      case D3DSAMP_MIPFILTER:
+        s->mipFilter = value.value;
+        s->setsMipFilter = true;
+        break;
+      case D3DSAMP_ADDRESSU: s->addressU = value.value; break;
+      default: s->addressV = value.value; break;
+    }
+  }
+
+  // The value of a texture stage's state, "Texture = <name>" or "MinFilter = LINEAR" and the
+  // like, from after the '=' to past the ';' (in a sampler_state block, or a pass's
+  // "MinFilter[1] = LINEAR;"). False with the fault reported. `owner` names the sampler or
+  // the pass in messages.
+  bool stage_state(const Token& state, const std::string& owner, EffectStageState* out) {
     std::string value;
-    const Token& at = peek();
+    const Token at = peek();
     if (is_mark(at, '<') || is_mark(at, '(')) {
       const char close = is_mark(at, '<') ? '>' : ')';
       next();
       value = peek().text;
       next();
-      if (!expect_mark(close, "after the texture's name")) return skip_statement();
+      if (!expect_mark(close, "after the texture's name")) {
+        skip_statement();
+        return false;
+      }
     } else {
       value = next().text;
     }
-    if (!expect_mark(';', "after the sampler state " + quoted(state.text))) return skip_statement();
-    DWORD n = 0;
+    if (!expect_mark(';', "after the sampler state " + quoted(state.text))) {
+      skip_statement();
+      return false;
+    }
     if (same_word(state.text, "Texture")) {
+      out->texture = true;
       for (size_t i = 0; i < out_->parameters.size(); ++i)
         if (out_->parameters[i].name == value && out_->parameters[i].type == ParameterType::kTexture)
-          s->texture = static_cast<int>(i);
-      if (s->texture < 0) fail(at, "sampler " + quoted(s->name) + ": no texture called " + quoted(value));
-    } else if (same_word(state.text, "MinFilter") || same_word(state.text, "MagFilter") ||
-               same_word(state.text, "MipFilter")) {
-      if (!find_value(kFilters, value, &n))
-        return fail(at, quoted(value) + " is not a value of " + state.text + " (" + value_names(kFilters) + ")");
-      if (same_word(state.text, "MinFilter")) s->minFilter = n;
-      if (same_word(state.text, "MagFilter")) s->magFilter = n;
-      if (same_word(state.text, "MipFilter")) {
-        s->mipFilter = n;
-        s->setsMipFilter = true;
-      }
-    } else if (same_word(state.text, "AddressU") || same_word(state.text, "AddressV")) {
-      if (!find_value(kAddresses, value, &n))
-        return fail(at, quoted(value) + " is not a value of " + state.text + " (" + value_names(kAddresses) + ")");
-      (same_word(state.text, "AddressU") ? s->addressU : s->addressV) = n;
-    } else {
-      fail(state, "unknown sampler state " + quoted(state.text) +
-                      " (Texture, MinFilter, MagFilter, MipFilter, AddressU, AddressV)");
+          out->parameter = static_cast<int>(i);
+      if (out->parameter < 0) fail(at, owner + ": no texture called " + quoted(value));
+      return out->parameter >= 0;
     }
+    static const struct {
+      const char* name;
+      D3DSAMPLERSTATETYPE type;
+      bool filter;
+    } kSamplerStates[] = {{"MinFilter", D3DSAMP_MINFILTER, true}, {"MagFilter", D3DSAMP_MAGFILTER, true},
+                          {"MipFilter", D3DSAMP_MIPFILTER, true}, {"AddressU", D3DSAMP_ADDRESSU, false},
+                          {"AddressV", D3DSAMP_ADDRESSV, false}};
+    for (const auto& known : kSamplerStates) {
+      if (!same_word(state.text, known.name)) continue;
+      out->type = known.type;
+      double number = 0;
+      const bool numbered = at.kind == Kind::kNumber && number_value(value, &number) && number >= 0 &&
+                            number <= 255 && number == static_cast<double>(static_cast<int>(number));
+      if (numbered) out->value = static_cast<DWORD>(number);
+      if (numbered || (known.filter ? find_value(kFilters, value, &out->value)
+                                    : find_value(kAddresses, value, &out->value)))
+        return true;
+      fail(at, quoted(value) + " is not a value of " + known.name + " (" +
+                   (known.filter ? value_names(kFilters) : value_names(kAddresses)) + ")");
+      return false;
+    }
+    fail(state, "unknown sampler state " + quoted(state.text) +
+                    " (Texture, MinFilter, MagFilter, MipFilter, AddressU, AddressV)");
+    return false;
   }
 
   // How messages name a technique or a pass.
@@ -934,10 +971,7 @@ class Reader {
       fail(state, "expected a render state, found " + describe(state));
       return skip_statement();
     }
-    if (is_mark(peek(), '[')) {
-      fail(state, quoted(state.text) + ": indexed states are not supported");
-      return skip_statement();
-    }
+    if (is_mark(peek(), '[')) return indexed_state(state, p);
     if (!take_mark('=')) {
       fail(peek(), "expected '=' after " + quoted(state.text) + ", found " + describe(peek()));
       return skip_statement();
@@ -988,6 +1022,33 @@ class Reader {
         return;
       }
     p->states.push_back(EffectRenderState{named->state, v});
+  }
+
+  // "Texture[n] = <name>;" or "MinFilter[n] = LINEAR;" (and the other sampler states) in a
+  // pass: texture stage n's texture or sampler state.
+  void indexed_state(const Token& state, EffectPass* p) {
+    next();
+    const Token index = next();
+    double stage = -1;
+    const bool valid = index.kind == Kind::kNumber && number_value(index.text, &stage) && stage >= 0 &&
+                       stage < kSamplerStages && stage == static_cast<double>(static_cast<int>(stage));
+    if (!valid || !take_mark(']') || !take_mark('=')) {
+      fail(index, quoted(state.text) + "[...]: expected a stage from 0 to " + std::to_string(kSamplerStages - 1) +
+                      " and '= <value>;'");
+      return skip_statement();
+    }
+    static const char* const kStageStates[] = {"Texture",  "MinFilter", "MagFilter",
+                                               "MipFilter", "AddressU", "AddressV"};
+    bool known = false;
+    for (const char* name : kStageStates) known = known || same_word(state.text, name);
+    if (!known) {
+      fail(state, "indexed state " + quoted(state.text + "[" + index.text + "]") +
+                      " is not supported (Texture, MinFilter, MagFilter, MipFilter, AddressU, AddressV)");
+      return skip_statement();
+    }
+    EffectStageState value;
+    value.stage = static_cast<int>(stage);
+    if (stage_state(state, block_title(true, p->name), &value)) p->stageStates.push_back(value);
   }
 
   // "VertexShader = compile vs_3_0 VS();", "= (name);" or "= <name>;" naming a shader

@@ -75,10 +75,21 @@ struct EffectShaderCall {
   std::string wrapper;  // the wrapper's text, empty when there is none
 };
 
+// A texture stage's texture or sampler state as a pass sets it: "Texture[1] = <detail>;",
+// "MinFilter[1] = LINEAR;".
+struct EffectStageState {
+  int stage = 0;
+  bool texture = false;  // sets the stage's texture: the texture parameter `parameter`
+  int parameter = -1;
+  D3DSAMPLERSTATETYPE type = D3DSAMP_MINFILTER;  // else sets this sampler state
+  DWORD value = 0;
+};
+
 struct EffectPass {
   std::string name;  // may be empty
   int line = 0;
   std::vector<EffectRenderState> states;
+  std::vector<EffectStageState> stageStates;  // in the order written
   EffectShaderCall vertex;
   EffectShaderCall pixel;
   std::vector<EffectAnnotation> annotations;

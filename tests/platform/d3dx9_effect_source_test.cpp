@@ -220,6 +220,7 @@ TEST(EffectSourceErrors, ShaderVariablesCompileArgumentsAndArraysAreRefusedByNam
       "  pass A { VertexShader = (vs); PixelShader = compile ps_2_0 PS(true); }\n"
       "  pass B { VertexShader = <missing>; PixelShader = (vs); }\n"
       "  pass C { VertexShader = NULL; PixelShader = compile ps_2_0 PS(true, , 1); }\n"
+      "  pass D { Sampler[0] = (s); MinFilter[8] = POINT; AddressU[1] = BORDER; }\n"
       "}\n");
   for (const char* fault : {
            "bad.fx(1,12): error: parameter 'a': arrays of arrays are not supported",
@@ -234,6 +235,9 @@ TEST(EffectSourceErrors, ShaderVariablesCompileArgumentsAndArraysAreRefusedByNam
            "bad.fx(10,53): error: 'vs' is a vertex shader, not a pixel shader",
            "bad.fx(11,27): error: 'VertexShader' = NULL (the fixed-function pipeline) is not supported",
            "bad.fx(11,71): error: an argument of 'PS' is missing",
+           "bad.fx(12,12): error: indexed state 'Sampler[0]' is not supported (Texture, MinFilter,",
+           "bad.fx(12,40): error: 'MinFilter'[...]: expected a stage from 0 to 7",
+           "bad.fx(12,66): error: 'BORDER' is not a value of AddressU (WRAP, MIRROR, CLAMP)",
        })
     EXPECT_TRUE(has(errors, fault));
 }

@@ -253,7 +253,8 @@ TEST_F(D3dxEffects, FloatIntAndColourValuesReachTheShader) {
 TEST_F(D3dxEffects, EndRestoresTheRenderStatesAndStagesThePassChanged) {
   ID3DXEffect* effect = load(write_effect(
       "restore.fx", effect_text("        AlphaBlendEnable = TRUE;\n        SrcBlend = one;\n"
-                                "        DestBlend = ONE;  // additive\n        ZEnable = FALSE;\n",
+                                "        DestBlend = ONE;  // additive\n        ZEnable = FALSE;\n"
+                                "        Texture[2] = <image>; minfilter[2] = Linear;\n",
                                 "    return tex2D(imageSampler, uv) * 0.25;\n")));
   ASSERT_NE(effect, nullptr);
   IDirect3DTexture9* green = solid(0xFF00FF00);
@@ -270,6 +271,8 @@ TEST_F(D3dxEffects, EndRestoresTheRenderStatesAndStagesThePassChanged) {
   EXPECT_EQ(states[D3DRS_ZENABLE], DWORD(D3DZB_FALSE));
   EXPECT_EQ(device->state->samplerStates[1][D3DSAMP_ADDRESSU], DWORD(D3DTADDRESS_CLAMP));
   EXPECT_EQ(device->state->samplerStates[1][D3DSAMP_MAGFILTER], DWORD(D3DTEXF_POINT));
+  EXPECT_NE(device->state->textures[2], nullptr) << "the pass's Texture[2]";
+  EXPECT_EQ(device->state->samplerStates[2][D3DSAMP_MINFILTER], DWORD(D3DTEXF_LINEAR));
   draw(quad(-2, 0, 0, 2, 0, 0xFFFFFFFF));  // white x 0.25 added to the clear colour
   effect->EndPass();
   ASSERT_EQ(effect->End(), D3D_OK);
@@ -285,6 +288,8 @@ TEST_F(D3dxEffects, EndRestoresTheRenderStatesAndStagesThePassChanged) {
   EXPECT_EQ(device->state->textures[1], nullptr);
   EXPECT_EQ(device->state->samplerStates[1][D3DSAMP_ADDRESSU], DWORD(D3DTADDRESS_WRAP));
   EXPECT_EQ(device->state->samplerStates[1][D3DSAMP_MAGFILTER], DWORD(D3DTEXF_LINEAR));
+  EXPECT_EQ(device->state->textures[2], nullptr);
+  EXPECT_EQ(device->state->samplerStates[2][D3DSAMP_MINFILTER], DWORD(D3DTEXF_POINT));
   EXPECT_EQ(device->state->override.program, nullptr);
 }
 
