@@ -1,5 +1,6 @@
 // The process entry point: hands over to the program's WinMain, as the Windows loader
-// does, and closes SDL afterwards.
+// does, and closes SDL afterwards. From the start, SIGTERM and SIGINT ask the program's
+// window to close (quit_signals.cpp).
 #include "win32_internal.h"
 
 #include <string>
@@ -10,6 +11,7 @@ char g_module;
 }  // namespace
 
 int main(int argc, char** argv) {
+  win32::catch_quit_signals();
   std::string command_line;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) command_line += ' ';

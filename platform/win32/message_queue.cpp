@@ -149,6 +149,9 @@ void pump_sdl_events() {
   while (SDL_PollEvent(&event)) translate(event);
   HWND hwnd = current_window();
   if (x11_window_lost(hwnd)) window_destroyed_outside(hwnd);
+  // Left noted while there is no window: the window made next gets it.
+  hwnd = current_window();
+  if (hwnd && take_quit_signal()) queue_message(hwnd, WM_CLOSE, 0, 0);
 }
 
 void queue_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

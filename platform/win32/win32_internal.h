@@ -61,8 +61,15 @@ void x11_settle();
 // Client-area size of the window (its SDL drawable size in window coordinates).
 void client_size(HWND hwnd, int* width, int* height);
 
+// SIGTERM and SIGINT as requests to close the window (quit_signals.cpp). Only the
+// process entry catches them: tools and tests that link the platform keep the default.
+void catch_quit_signals();
+// Whether a quit signal came since the last call that returned true.
+bool take_quit_signal();
+
 // Drains SDL's event queue into window messages (queued), cursor motion and focus
-// changes (applied at once). Called by PeekMessageA and GetCursorPos.
+// changes (applied at once), and a quit signal into WM_CLOSE to the window once there
+// is one. Called by PeekMessageA and GetCursorPos.
 void pump_sdl_events();
 
 // Input side of the message queue, called while SDL events are translated.

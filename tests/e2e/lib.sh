@@ -6,9 +6,10 @@
 pid=""
 
 # Stops the program if it still runs. Runs whenever a script ends, however it ends; a
-# script with more to clean up sets its own EXIT trap and calls this from it.
+# script with more to clean up sets its own EXIT trap and calls this from it. SIGKILL:
+# SIGTERM only asks the program to quit, which a program stuck in a fault never does.
 stop_program() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
   pid=""
 }
 trap stop_program EXIT

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program in a real X server: the window's title and client size, Escape
 # quitting on release only, closing the window, and the window destroyed by another
-# client on every screen and during loading. Run inside an X server (xvfb-run).
+# client or SIGTERM / SIGINT sent to the program, on every screen and during loading.
+# Run inside an X server (xvfb-run).
 # usage: window_test.sh VORNEX RUN_DIR CLOSE_WINDOW SHOT_DIR
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -29,46 +30,73 @@ sleep 0.3
 wait_for_exit
 [ "$status" = 0 ] || fail "exit status after closing was $status"
 
-# Another client destroys the window (as xdotool windowclose does): the program ends its
-# ordinary way, with status 0, and no X error on standard error.
-destroy_window_expecting_clean_end() {
-  local where=$1 errors=$2
-  "$closer" --destroy "$wid" || fail "could not destroy the window $where"
-  wait_for_exit "the program did not end after its window was destroyed $where"
-  [ "$status" = 0 ] || fail "exit status after the window was destroyed $where was $status: $(cat "$errors")"
-  ! grep -q 'X Error' "$errors" || fail "an X error after the window was destroyed $where: $(cat "$errors")"
-}
+# Each case starts the program, brings it to a point and ends it from outside there: its
+# window destroyed by another client (as xdotool windowclose does), or signals sent to it
+# (SIGTERM as `kill` or a session ending sends it, SIGINT as Ctrl+C in its terminal does;
+# or SIGTERM every 20 ms, through the handling of the first and the shutdown). Every
+# time the program ends its ordinary way, with status 0 and no X error on standard error.
+# (bash ignores SIGINT in the commands a script starts in the background, but its `exec`
+# puts it back to the default, as the program has it when started from a terminal.)
 errors=$(mktemp)
 
-echo "-- a window destroyed from outside during loading quits with status 0"
-# Loading takes about half a second after the window appears; the window is destroyed
-# as soon as it is seen.
-(cd "$rundir" && exec "$exe" 2>"$errors") &
-pid=$!
-wid=""
-for _ in $(seq 1000); do
-  wid=$(xdotool search --name '^VORNEX $' 2>/dev/null | head -n 1)
-  [ -n "$wid" ] && break
-  sleep 0.01
-done
-[ -n "$wid" ] || fail "no window titled 'VORNEX ' appeared"
-destroy_window_expecting_clean_end "during loading" "$errors"
+# Whether the program catches SIGTERM yet (bit 15 of its caught-signal mask): before
+# that, SIGTERM would end it the default way, whatever the program does about it.
+catches_sigterm() {
+  local caught
+  caught=$(awk '/^SigCgt:/ { print $2 }' "/proc/$pid/status" 2>/dev/null)
+  [ -n "$caught" ] && (((16#$caught >> 14) & 1))
+}
 
-echo "-- ... on the title menu, on the story screen and in play"
-for where in "on the title menu" "on the story screen" "in play"; do
-  start_game 2>"$errors"
+# Whether the program's window is there yet (its id in $wid).
+window_seen() {
+  wid=$(xdotool search --name '^VORNEX $' 2>/dev/null | head -n 1)
+  [ -n "$wid" ]
+}
+
+# Starts the program and brings it to $1, its process in $pid and, when it has one, its
+# window in $wid. "at start-up" is as soon as it catches SIGTERM, mostly before its window
+# exists; "during loading" as soon as its window is seen (loading takes about half a
+# second after that).
+reach() {
+  local where=$1
+  if [ "$where" = "at start-up" ] || [ "$where" = "during loading" ]; then
+    local ready=window_seen missing="no window titled 'VORNEX ' appeared"
+    [ "$where" = "at start-up" ] && ready=catches_sigterm missing="the program never caught SIGTERM"
+    (cd "$rundir" && exec "$exe") &
+    pid=$!
+    for _ in $(seq 1000); do
+      "$ready" && return
+      sleep 0.01
+    done
+    fail "$missing"
+  fi
+  start_game
   sleep 1.5
-  if [ "$where" != "on the title menu" ]; then
-    cursor_onto_play
-    sleep 0.3
-    click
-    sleep 0.8
-  fi
-  if [ "$where" = "in play" ]; then
-    click
-    sleep 1
-  fi
-  destroy_window_expecting_clean_end "$where" "$errors"
+  [ "$where" = "on the title menu" ] && return
+  cursor_onto_play
+  sleep 0.3
+  click
+  sleep 0.8
+  [ "$where" = "on the story screen" ] && return
+  click
+  sleep 1
+}
+
+for case in "window destroyed:during loading" "window destroyed:on the title menu" \
+  "window destroyed:on the story screen" "window destroyed:in play" "SIGTERM:at start-up" \
+  "SIGTERM:during loading" "SIGTERM:on the title menu" "SIGTERM:in play" "SIGINT:in play" \
+  "SIGTERM repeated:in play"; do
+  how=${case%%:*} where=${case#*:}
+  echo "-- $how $where: the program quits with status 0"
+  reach "$where" 2>"$errors"
+  case $how in
+    "window destroyed") "$closer" --destroy "$wid" || fail "could not destroy the window $where" ;;
+    "SIGTERM repeated") for _ in $(seq 50); do kill -TERM "$pid" 2>/dev/null; sleep 0.02; done ;;
+    *) kill -"${how#SIG}" "$pid" ;;
+  esac
+  wait_for_exit "the program did not end after $how $where"
+  [ "$status" = 0 ] || fail "exit status after $how $where was $status: $(cat "$errors")"
+  ! grep -q 'X Error' "$errors" || fail "an X error after $how $where: $(cat "$errors")"
 done
 rm -f "$errors"
 
