@@ -321,20 +321,28 @@ bool name_interface(spvc_compiler compiler, ShaderStage stage, const std::string
 // front face (the device's glFrontFace follows Direct3D's winding) and negative on a back
 // face. False when a declaration is not in the form expected.
 bool define_rasteriser_inputs(std::string* glsl) {
+  struct Input {
+    const char* name;
+    std::string value;  // as a vec4
+  };
+  const Input inputs[] = {
+      {kPixelPosition, "vec4(gl_FragCoord.x - 0.5, vx_target_height - gl_FragCoord.y - 0.5, 0.0, 0.0)"},
+      {kFacing, "vec4(gl_FrontFacing ? 1.0 : -1.0)"},
+  };
+  const char* const kSwizzles[] = {".x", ".xy", ".xyz", ""};
   std::string defines;
-  for (const char* name : {kPixelPosition, kFacing}) {
-    for (const char* type : {"float", "vec2", "vec3", "vec4"}) {
-      const std::string declaration = std::string("in ") + type + " " + name + ";\n";
+  for (const Input& input : inputs) {
+    bool declared = false;
+    for (int size = 1; size <= 4 && !declared; ++size) {
+      const std::string type = size == 1 ? "float" : "vec" + std::to_string(size);
+      const std::string declaration = "in " + type + " " + input.name + ";\n";
       const size_t at = glsl->find(declaration);
       if (at == std::string::npos) continue;
       glsl->erase(at, declaration.size());
-      const std::string value =
-          name == kFacing ? "(gl_FrontFacing ? 1.0 : -1.0)"
-                          : std::string("vec4(gl_FragCoord.x - 0.5, vx_target_height - gl_FragCoord.y - 0.5, 0.0, 0.0)") +
-                                (type[0] == 'f' ? ".x" : type[3] == '2' ? ".xy" : type[3] == '3' ? ".xyz" : "");
-      defines += std::string("#define ") + name + " " + (name == kFacing ? std::string(type) + value : value) + "\n";
+      defines += std::string("#define ") + input.name + " (" + input.value + kSwizzles[size - 1] + ")\n";
+      declared = true;
     }
-    if (glsl->find(name) != std::string::npos && defines.find(name) == std::string::npos) return false;
+    if (!declared && glsl->find(input.name) != std::string::npos) return false;
   }
   glsl->insert(0, defines);
   return true;

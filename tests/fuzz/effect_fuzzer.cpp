@@ -10,7 +10,8 @@
 // - an accepted framework that breaks the reader's promises: a technique without passes, a
 //   pass without both shaders or with a profile of the wrong stage, two samplers on one
 //   stage or one beyond the device's, a sampler naming something other than a texture, two
-//   parameters of one name, or compiler text whose lines are not the file's;
+//   parameters of one name, a parameter with fewer or more initial values than its shape
+//   holds, or compiler text whose lines are not the file's;
 // - a translation that succeeds with errors or without GLSL, or keeps its #version line.
 #include <unistd.h>
 
@@ -88,8 +89,12 @@ bool keeps_its_promises(const d3dx9::EffectSource& effect, const std::string& te
       return false;
   }
   std::set<std::string> names;
-  for (const d3dx9::EffectParameter& parameter : effect.parameters)
+  for (const d3dx9::EffectParameter& parameter : effect.parameters) {
     if (!names.insert(parameter.name).second) return false;
+    const bool numeric = parameter.type != d3dx9::ParameterType::kTexture &&
+                         parameter.type != d3dx9::ParameterType::kString;
+    if (numeric && parameter.initial.size() != static_cast<size_t>(parameter.values())) return false;
+  }
   // The compiler's line numbers are the file's only if no line break was added or lost.
   size_t breaks = 0, hlslBreaks = 0;
   for (const char c : text) breaks += c == '\n';
@@ -97,9 +102,9 @@ bool keeps_its_promises(const d3dx9::EffectSource& effect, const std::string& te
   return breaks == hlslBreaks;
 }
 
-void translate(const d3dx9::EffectSource& effect, d3dx9::ShaderStage stage, const std::string& function) {
+void translate(const d3dx9::EffectSource& effect, d3dx9::ShaderStage stage, const d3dx9::EffectShaderCall& call) {
   std::string glsl, errors;
-  if (d3dx9::translate_shader(effect.hlsl, g_file, stage, function, &glsl, &errors)) {
+  if (d3dx9::translate_shader(effect.hlsl + call.wrapper, g_file, stage, call.entry, &glsl, &errors)) {
     if (!errors.empty() || glsl.empty() || glsl.compare(0, 9, "#version ") == 0) __builtin_trap();
   } else if (errors.empty() || errors.back() != '\n') {
     // The loader makes these printable itself; they must still be lines.
@@ -145,10 +150,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::set<std::pair<d3dx9::ShaderStage, std::string>> compiled;
   for (const d3dx9::EffectTechnique& technique : effect.techniques)
     for (const d3dx9::EffectPass& pass : technique.passes) {
-      if (compiled.insert({d3dx9::ShaderStage::kVertex, pass.vertex.function}).second)
-        translate(effect, d3dx9::ShaderStage::kVertex, pass.vertex.function);
-      if (compiled.insert({d3dx9::ShaderStage::kPixel, pass.pixel.function}).second)
-        translate(effect, d3dx9::ShaderStage::kPixel, pass.pixel.function);
+      if (compiled.insert({d3dx9::ShaderStage::kVertex, pass.vertex.entry + pass.vertex.wrapper}).second)
+        translate(effect, d3dx9::ShaderStage::kVertex, pass.vertex);
+      if (compiled.insert({d3dx9::ShaderStage::kPixel, pass.pixel.entry + pass.pixel.wrapper}).second)
+        translate(effect, d3dx9::ShaderStage::kPixel, pass.pixel);
     }
   return 0;
 }
