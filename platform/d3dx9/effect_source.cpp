@@ -495,7 +495,8 @@ class Reader {
       fail(type, "expected a type, found " + describe(type));
       return skip_statement();
     }
-    if (same_word(type.text, "texture") || same_word(type.text, "texture2D")) return texture(start, type);
+    if (same_word(type.text, "texture") || same_word(type.text, "texture2D"))
+      return blanked_parameter(start, type, ParameterType::kTexture, false);
     if (type.text == "sampler" || type.text == "sampler2D") return sampler(type);
     if (type.text == "sampler1D" || type.text == "sampler3D" || type.text == "samplerCUBE") {
       fail(type, quoted(type.text) + " samplers are not supported (sampler2D)");
@@ -503,7 +504,7 @@ class Reader {
     }
     if (same_word(type.text, "VertexShader") || same_word(type.text, "PixelShader"))
       return shader_variable(start, type);
-    if (type.text == "string") return string_parameter(start, type, is_static);
+    if (type.text == "string") return blanked_parameter(start, type, ParameterType::kString, is_static);
     TypeShape shape;
     bool known = type_shape(type.text, &shape);
     if (is_mark(peek(), '<')) known = template_shape(type, &shape) && known;  // vector<float, 3>
@@ -711,33 +712,6 @@ class Reader {
     }
   }
 
-  // "string NAME [<annotations>] = "text";": a parameter the compiler never sees.
-  void string_parameter(size_t start, const Token& type, bool is_static) {
-    const Token name = next();
-    if (name.kind != Kind::kWord) {
-      fail(name, "expected a name after " + quoted(type.text) + ", found " + describe(name));
-      return skip_statement();
-    }
-    EffectParameter p;
-    p.name = name.text;
-    p.type = ParameterType::kString;
-    p.line = name.line;
-    std::string reg;
-    semantics_and_annotations(&reg, &p.annotations);
-    if (take_mark('=')) {
-      const Token value = next();
-      if (value.kind != Kind::kString || value.text.size() < 2 || value.text.back() != '"') {
-        fail(value, "the string " + quoted(name.text) + " takes a \"text\" in double quotes, found " +
-                        describe(value));
-        return skip_statement();
-      }
-      p.text = value.text.substr(1, value.text.size() - 2);
-    }
-    if (!expect_mark(';', "after the string " + quoted(name.text))) return skip_statement();
-    blank(start, tokens_[position_ - 1].end);
-    if (!is_static) add_parameter(name, p);
-  }
-
   void add_parameter(const Token& at, const EffectParameter& p) {
     if (p.name.compare(0, 3, "vx_") == 0 || p.name.compare(0, 3, "gl_") == 0)
       return fail(at, quoted(p.name) + " cannot name a parameter (gl_ and vx_ are reserved)");
@@ -748,8 +722,9 @@ class Reader {
     out_->parameters.push_back(p);
   }
 
-  // "texture NAME [: SEMANTIC] [<annotations>];": a parameter the compiler never sees.
-  void texture(size_t start, const Token& type) {
+  // "texture NAME [: SEMANTIC] [<annotations>];" and "string NAME [<annotations>] = "text";":
+  // parameters the compiler never sees. A static string is read and dropped.
+  void blanked_parameter(size_t start, const Token& type, ParameterType kind, bool is_static) {
     const Token name = next();
     if (name.kind != Kind::kWord) {
       fail(name, "expected a name after " + quoted(type.text) + ", found " + describe(name));
@@ -757,13 +732,22 @@ class Reader {
     }
     EffectParameter p;
     p.name = name.text;
-    p.type = ParameterType::kTexture;
+    p.type = kind;
     p.line = name.line;
     std::string reg;
     semantics_and_annotations(&reg, &p.annotations);
-    if (!expect_mark(';', "after the texture " + quoted(name.text))) return skip_statement();
+    if (kind == ParameterType::kString && take_mark('=')) {
+      const Token value = next();
+      if (value.kind != Kind::kString || value.text.size() < 2 || value.text.back() != '"') {
+        fail(value, "the string " + quoted(name.text) + " takes a \"text\" in double quotes, found " +
+                        describe(value));
+        return skip_statement();
+      }
+      p.text = value.text.substr(1, value.text.size() - 2);
+    }
+    if (!expect_mark(';', "after the " + type.text + " " + quoted(name.text))) return skip_statement();
     blank(start, tokens_[position_ - 1].end);
-    add_parameter(name, p);
+    if (!is_static) add_parameter(name, p);
   }
 
   // "sampler2D NAME [: register(sN)] [= sampler_state { ... }];" The compiler sees the
