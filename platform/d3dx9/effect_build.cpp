@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 
 #include "../d3d9/printable_text.h"
 #include "../win32/win32_internal.h"
 #include "effect_internal.h"
+#include "effect_preprocess.h"
 #include "effect_translate.h"
 
 static_assert(d3dx9::kSamplerStages == D3d9DeviceState::kStages,
@@ -20,14 +20,16 @@ namespace {
 
 const HRESULT kFileNotFound = static_cast<HRESULT>(0x80070002);  // HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)
 
+// Reads a regular file, or as much of it as the preprocessor takes and one byte more: a
+// huge file is refused as too long without being read whole into memory.
 bool read_file(const std::string& path, std::string* text) {
   struct stat info {};
   if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
-  std::ostringstream contents;
-  contents << in.rdbuf();
-  *text = contents.str();
+  text->assign(d3dx9::kMaxEffectText + 1, '\0');
+  in.read(&(*text)[0], static_cast<std::streamsize>(text->size()));
+  text->resize(static_cast<size_t>(in.gcount()));
   return !in.bad();
 }
 

@@ -5,19 +5,16 @@
 #include <glslang/SPIRV/GlslangToSpv.h>
 #include <spirv_cross/spirv_cross_c.h>
 #include <pthread.h>
-#include <sys/stat.h>
 
 #include <cctype>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <sstream>
 #include <utility>
 #include <vector>
 
-#include "../d3d9/printable_text.h"
-#include "../win32/win32_internal.h"
+#include "effect_preprocess.h"
 
 namespace d3dx9 {
 namespace {
@@ -100,11 +97,8 @@ void add_glslang_log(const std::string& log, const std::string& file_name, std::
 // macro calls nested in each other; half as much per term of a long sum or link of an
 // else-if chain). A thread's usual 8 MB ends at some 8 KB of such text, so glslang runs on
 // a thread of its own with kCompilerStack bytes of stack (memory is taken only as the stack
-// grows), and is given at most kMaxEffectText bytes of effect file (with the files it
-// includes) and kMaxCompiledText of text to compile functions from: the preprocessor's
-// text, which has a blank after every token, up to twice as long as the file.
-const size_t kMaxEffectText = 64 * 1024;
-const size_t kMaxCompiledText = 2 * kMaxEffectText;
+// grows), and is given at most kMaxCompiledText of text to compile functions from, the
+// most the effect preprocessor gives (effect_preprocess.h).
 const size_t kCompilerStack = 256 * 1024 * 1024;
 
 // Runs `work` on a thread with kCompilerStack bytes of stack and waits for it; false when
@@ -128,61 +122,6 @@ std::string too_long(const std::string& file_name, const char* what, size_t byte
   return file_name + ": error: " + what + " (" + std::to_string(bytes) + " bytes) is longer than the " +
          std::to_string(limit) + " bytes the HLSL compiler takes\n";
 }
-
-// Longest line of a preprocessor message kept. The preprocessor's messages quote the file's
-// bytes (an #include's name, an #error's text) and the loader shows them as they are, so
-// each line is made printable (printable_text.h) and held to this length.
-const size_t kMessageLineBytes = 400;
-
-// Effect files include others from their own folder, as D3DX's default handler does. The
-// files included take their bytes from `room`, what kMaxEffectText leaves of the file.
-class FolderIncluder : public glslang::TShader::Includer {
- public:
-  FolderIncluder(const std::string& file_name, size_t room) : room_(room) {
-    const size_t slash = file_name.find_last_of("/\\");
-    folder_ = slash == std::string::npos ? "" : file_name.substr(0, slash + 1);
-  }
-  IncludeResult* includeLocal(const char* header, const char* includer, size_t depth) override {
-    return includeSystem(header, includer, depth);
-  }
-  IncludeResult* includeSystem(const char* header, const char*, size_t depth) override {
-    if (depth > kIncludeDepth) return nullptr;
-    const std::string path = folder_ + header;
-    const std::string native = win32::native_path(path.c_str());
-    // Only a file: a device such as /dev/zero or a pipe would be read without end.
-    struct stat info {};
-    if (stat(native.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
-    if (static_cast<unsigned long long>(info.st_size) > room_) return too_much();
-    std::ifstream in(native, std::ios::binary);
-    if (!in) return nullptr;
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    auto* text = new std::string(contents.str());
-    if (text->size() > room_) {  // it grew since
-      delete text;
-      return too_much();
-    }
-    room_ -= text->size();
-    return new IncludeResult(path, text->data(), text->size(), text);
-  }
-  void releaseInclude(IncludeResult* result) override {
-    if (!result) return;
-    delete static_cast<std::string*>(result->userData);
-    delete result;
-  }
-
- private:
-  // A failed include whose text glslang reports.
-  IncludeResult* too_much() {
-    auto* text = new std::string("the effect file with the files it includes is more than " +
-                                 std::to_string(kMaxEffectText) + " bytes, the most the HLSL compiler takes;");
-    return new IncludeResult("", text->data(), text->size(), text);
-  }
-
-  static const size_t kIncludeDepth = 16;  // a file including itself stops here
-  std::string folder_;
-  size_t room_;
-};
 
 const auto kMessages = static_cast<EShMessages>(EShMsgReadHlsl | EShMsgHlslDX9Compatible | EShMsgSpvRules);
 
@@ -415,36 +354,6 @@ Translation translate(const std::string& hlsl, const std::string& file_name, Sha
 const size_t kCachedTranslations = 32;
 
 }  // namespace
-
-bool preprocess_effect(const std::string& text, const std::string& file_name, std::string* out,
-                       std::string* errors) {
-  errors->clear();
-  if (text.size() > kMaxEffectText) {
-    *errors = too_long(file_name, "the effect file", text.size(), kMaxEffectText);
-    return false;
-  }
-  bool ok = false;
-  std::string log;
-  const bool ran = on_compiler_stack([&] {
-    initialise_glslang();
-    glslang::TShader shader(EShLangFragment);
-    const char* texts[] = {text.c_str()};
-    const int lengths[] = {static_cast<int>(text.size())};
-    const char* names[] = {file_name.c_str()};
-    shader.setStringsWithLengthsAndNames(texts, lengths, names, 1);
-    shader.setEnvInput(glslang::EShSourceHlsl, EShLangFragment, glslang::EShClientOpenGL, kHlslVersion);
-    FolderIncluder includer(file_name, kMaxEffectText - text.size());
-    ok = shader.preprocess(GetDefaultResources(), kHlslVersion, ENoProfile, false, false, kMessages, out, includer);
-    if (!ok) add_glslang_log(shader.getInfoLog(), file_name, &log);
-  });
-  if (!ran) {
-    *errors = file_name + ": error: cannot start the HLSL compiler's thread\n";
-    return false;
-  }
-  if (ok) return true;
-  *errors = d3d9::printable_lines(log, kMessageLineBytes);
-  return false;
-}
 
 std::string glsl_member_name(const std::string& parameter) { return "vx_" + parameter; }
 std::string glsl_sampler_name(const std::string& sampler) { return "vx_" + sampler; }

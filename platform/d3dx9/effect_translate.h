@@ -13,9 +13,9 @@
 // - the vertex shader's POSITION output is gl_Position, its other outputs and the pixel
 //   shader's inputs are `vx_v_` followed by their semantic (TEXCOORD1, COLOR0, ...);
 // - the pixel shader's COLOR0 output is frag_color.
-// A file (with what it includes) of more than 64 KB is refused, and glslang runs on a thread
-// of its own with a large stack, waited for: deeply nested text would otherwise overflow
-// the caller's stack. Messages that repeat the file's bytes come back printable.
+// The text is the effect preprocessor's (effect_preprocess.h), at most kMaxCompiledText
+// bytes, and glslang runs on a thread of its own with a large stack, waited for: deeply
+// nested text would otherwise overflow the caller's stack.
 #ifndef VORNEX_PLATFORM_D3DX9_EFFECT_TRANSLATE_H
 #define VORNEX_PLATFORM_D3DX9_EFFECT_TRANSLATE_H
 
@@ -24,12 +24,6 @@
 namespace d3dx9 {
 
 enum class ShaderStage { kVertex, kPixel };
-
-// Runs the HLSL preprocessor over an effect file's `text` (#define, #if, #include of files
-// beside `file_name`), comments dropped and the lines kept. False with the messages in
-// `errors` ("<file_name>(<line>): error: ...") when a directive is faulty.
-bool preprocess_effect(const std::string& text, const std::string& file_name, std::string* out,
-                       std::string* errors);
 
 // Compiles function `entry` of `hlsl` for `stage`. `hlsl` is the effect file's text with its
 // effect-framework parts (techniques, texture declarations, sampler states, annotations)

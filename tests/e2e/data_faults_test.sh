@@ -7,6 +7,8 @@
 #    its file name as a label instead, and Escape quits with status 0;
 #  - an effect (*.fx): the program starts; when a game starts, "Fx Compile Error" names
 #    the file, the game carries on (its heads-up line is drawn), and Escape quits with 0.
+#    One more such case: ShdTerrain.fx with macros that double at every level put before
+#    its text (a preprocessor bomb), which the loader must refuse at once.
 # Never a crash (an exit by signal, a sanitizer report) nor a hang (every wait is bounded).
 # The start-up failures run headless, in parallel and in the background. The screen images
 # and effects run one by one in the X server this script runs in (xvfb-run), driven with
@@ -52,6 +54,7 @@ common_variants=(missing empty half garbage directory)
 # at once (every effect a game loads then fails, and the game still carries on).
 effect_variants=(missing half garbage)
 all_effects_variants=(empty directory)
+bomb_effect=ShdTerrain.fx
 mesh_variants=(vertex-count-huge vertex-count-plus-one texcoord-count-minus-one)
 wav_variants=(data-chunk-oversized fmt-chunk-oversized)
 
@@ -97,6 +100,16 @@ wrong_count() {
     END { if (!done) exit 1 }' "$original"
 }
 
+# The effect's text after forty macros, each twice the one before, and a use of the last:
+# replaced in full it would be 2^39 tokens.
+macro_bomb() {
+  local i
+  echo "#define A0 x"
+  for i in $(seq 39); do echo "#define A$i A$((i - 1)) A$((i - 1))"; done
+  echo "float A39;"
+  cat "$1"
+}
+
 # The WAV file with the size of its chunk `id` set to 0x7FFFFFF0, far past the file's end.
 oversized_chunk() {
   local original=$1 id=$2 target=$3 at
@@ -134,6 +147,7 @@ damage() {
     texcoord-count-minus-one) wrong_count "$original" 'MeshTextureCoords' minus-one >"$target" ;;
     data-chunk-oversized) oversized_chunk "$original" data "$target" ;;
     fmt-chunk-oversized) oversized_chunk "$original" 'fmt ' "$target" ;;
+    macro-bomb) macro_bomb "$original" >"$target" ;;
     *) false ;;
   esac
 }
@@ -545,6 +559,7 @@ for file in "${effect_files[@]}"; do
   for variant in "${effect_variants[@]}"; do run_effect_case "$file" "$variant"; done
 done
 for variant in "${all_effects_variants[@]}"; do run_effect_case "${effect_files[*]}" "$variant"; done
+run_effect_case "$bomb_effect" macro-bomb
 
 phase "waiting for the headless cases"
 wait "$headless_pool"

@@ -23,6 +23,7 @@
 #include <string>
 #include <utility>
 
+#include "effect_preprocess.h"
 #include "effect_source.h"
 #include "effect_translate.h"
 

@@ -4,6 +4,7 @@
 #include <sstream>
 #include <vector>
 
+#include "d3dx9/effect_preprocess.h"
 #include "d3dx9/effect_source.h"
 #include "d3dx9/effect_translate.h"
 
