@@ -1016,12 +1016,12 @@ class Reader {
       if (uniforms == arguments.size()) matching.push_back(f);
     }
     if (matching.size() != 1) {
-      const std::string given = std::to_string(arguments.size()) + (arguments.size() == 1 ? " argument" : " arguments");
+      auto count = [](size_t n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); };
       fail(function, matching.empty() && definitions.size() == 1
-                         ? "the compile expression gives " + given + " for the " + std::to_string(uniforms) +
-                               " uniform parameters of " + quoted(function.text)
-                         : "the compile expression's " + given + " do not choose one definition of " +
-                               quoted(function.text));
+                         ? "the compile expression gives " + count(arguments.size(), "argument") + " for the " +
+                               count(uniforms, "uniform parameter") + " of " + quoted(function.text)
+                         : "the compile expression's " + count(arguments.size(), "argument") +
+                               " do not choose one definition of " + quoted(function.text));
       return false;
     }
     if (arguments.empty()) return true;
