@@ -285,6 +285,9 @@ cursor_onto_play
 sleep 0.3
 click
 await_screen story "$still_limit" || fail "the story screen did not follow a click on Play (RMSE $d)"
+# The story screen takes a click only once it has shown for half a second, and the shots
+# may match it sooner than that.
+sleep 0.7
 click
 answer_effect_boxes 3 || fail "Wine showed $boxes effect boxes, not 3"
 game_start=$(date +%s)
