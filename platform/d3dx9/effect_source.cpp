@@ -170,6 +170,7 @@ class Reader {
 
   bool read() {
     collect_functions();
+    check_increments();
     while (peek().kind != Kind::kEnd) top_level();
     if (out_->techniques.empty()) fail(peek(), "the effect has no technique");
     check_calls();
@@ -267,6 +268,37 @@ class Reader {
       if (j > after) f.semantic = text_.substr(tokens_[after].begin, tokens_[j - 1].end - tokens_[after].begin);
       signatures_.push_back(f);
       i = j - 1;
+    }
+  }
+
+  // The HLSL compiler crashes on `++` or `--` after a value it folds to a constant (`0++`,
+  // `(1)--`, a const's name): such increments, which no compiler takes, are refused here.
+  void check_increments() {
+    std::set<std::string> constants;  // every name declared const, anywhere in the file
+    for (size_t i = 0; i + 2 < tokens_.size(); ++i) {
+      if (tokens_[i].kind != Kind::kWord || tokens_[i].text != "const") continue;
+      size_t j = i + 1;
+      while (j < tokens_.size() && tokens_[j].kind == Kind::kWord && tokens_[j + 1].kind == Kind::kWord) ++j;
+      if (tokens_[j].kind == Kind::kWord) constants.insert(tokens_[j].text);
+      for (int depth = 0; j < tokens_.size() && tokens_[j].kind != Kind::kEnd; ++j) {
+        if (is_mark(tokens_[j], '(') || is_mark(tokens_[j], '{')) ++depth;
+        if (is_mark(tokens_[j], ')') || is_mark(tokens_[j], '}')) --depth;
+        if (depth < 0 || is_mark(tokens_[j], ';')) break;
+        if (depth == 0 && is_mark(tokens_[j], ',') && tokens_[j + 1].kind == Kind::kWord)
+          constants.insert(tokens_[j + 1].text);
+      }
+    }
+    for (size_t i = 1; i + 1 < tokens_.size(); ++i) {
+      const Token& t = tokens_[i];
+      const bool twice = (is_mark(t, '+') || is_mark(t, '-')) && tokens_[i + 1].kind == Kind::kMark &&
+                         tokens_[i + 1].text == t.text && tokens_[i + 1].begin == t.end;
+      if (!twice) continue;
+      const Token& operand = tokens_[i - 1];
+      const bool member = i >= 2 && is_mark(tokens_[i - 2], '.');
+      if (operand.kind == Kind::kNumber || is_mark(operand, ')') ||
+          (operand.kind == Kind::kWord && !member && constants.count(operand.text)))
+        fail(t, quoted(t.text + t.text) + " after " + quoted(operand.text) + ": only a variable can be changed");
+      ++i;
     }
   }
 

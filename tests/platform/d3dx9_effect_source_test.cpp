@@ -240,4 +240,14 @@ TEST(EffectSourceErrors, ShaderVariablesCompileArgumentsAndArraysAreRefusedByNam
            "bad.fx(12,66): error: 'BORDER' is not a value of AddressU (WRAP, MIRROR, CLAMP)",
        })
     EXPECT_TRUE(has(errors, fault));
+
+  // The HLSL compiler crashes on an increment of what it folds to a constant.
+  const std::string increments = errors_of(
+      "static const float k = 1;\n"
+      "float f(const float p) { float x = 0; x++; x.x--; return 0++ + (1)-- + k++ + p--; }\n" +
+      std::string(kTechnique));
+  for (const char* fault : {"(2,59): error: '++' after '0'", "(2,67): error: '--' after ')'",
+                            "(2,73): error: '++' after 'k'", "(2,79): error: '--' after 'p'"})
+    EXPECT_TRUE(has(increments, fault));
+  EXPECT_EQ(std::count(increments.begin(), increments.end(), '\n'), 4) << increments;
 }
