@@ -7,10 +7,11 @@
 //
 // The handler only notes the signal (nothing else is safe in a signal handler); the
 // message queue's pump turns the note into WM_CLOSE to the window when it next runs, and
-// the main loop and the loading screen pump every pass. A signal before the window exists
-// waits for it; one after the window is gone (the program is already shutting down)
-// changes nothing; more signals while one is handled are noted again and never kill. A
-// signal the program was started with ignored (a background command of a script) stays
+// the main loop and the loading screen pump every pass. The handlers are put in place
+// when the program's window is first shown: before that there is nothing to close, and
+// an earlier signal ends the program as it always did. Signals while one is handled are
+// noted again and never kill; one after the window is gone (the program is already
+// shutting down) changes nothing. A signal the program was started with ignored stays
 // ignored, as it would be without these handlers.
 #include "win32_internal.h"
 
@@ -22,11 +23,18 @@ volatile sig_atomic_t g_quit_signalled = 0;
 
 void note_quit_signal(int) { g_quit_signalled = 1; }
 
+bool g_wanted = false;     // the program's entry asked for the handlers
+bool g_installed = false;  // they are in place
+
 }  // namespace
 
 namespace win32 {
 
-void catch_quit_signals() {
+void catch_quit_signals() { g_wanted = true; }
+
+void window_shown() {
+  if (!g_wanted || g_installed) return;
+  g_installed = true;
   for (int number : {SIGTERM, SIGINT}) {
     struct sigaction previous {};
     if (sigaction(number, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) continue;

@@ -62,8 +62,10 @@ void x11_settle();
 void client_size(HWND hwnd, int* width, int* height);
 
 // SIGTERM and SIGINT as requests to close the window (quit_signals.cpp). Only the
-// process entry catches them: tools and tests that link the platform keep the default.
+// process entry asks for them, and they are caught from the moment the window is first
+// shown: tools and tests that link the platform keep the default.
 void catch_quit_signals();
+void window_shown();
 // Whether a quit signal came since the last call that returned true.
 bool take_quit_signal();
 

@@ -214,6 +214,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
   } else {
     SDL_ShowWindow(hWnd->sdl);
     SDL_RaiseWindow(hWnd->sdl);
+    win32::window_shown();
   }
   return was_visible ? TRUE : FALSE;
 }
