@@ -5,7 +5,6 @@
 #include <d3d9.h>
 
 #include <SDL.h>
-#include <epoxy/gl.h>
 
 #include <chrono>
 #include <cstdint>

@@ -16,14 +16,13 @@ namespace {
 
 const char* const kFixedFunctionVertex = R"(
 in vec3 in_position;
-in vec4 in_color;
 in vec2 in_texcoord;
 uniform mat4 ff_world_view_projection;
 out vec4 v_color;
 out vec2 v_texcoord;
 void main() {
   gl_Position = ff_world_view_projection * vec4(in_position, 1.0);
-  v_color = in_color;
+  v_color = vx_d3dcolor.bgra;
   v_texcoord = in_texcoord;
 }
 )";
@@ -181,14 +180,19 @@ GLenum gl_primitive(D3DPRIMITIVETYPE type) {
 // ---- creation and destruction ----
 
 HRESULT D3d9DeviceState::create(HWND window, const D3DPRESENT_PARAMETERS& params, IDirect3DDevice9** out) {
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  const std::string profile_error = d3d9::gl_profile_error();
+  if (!profile_error.empty()) {
+    std::fprintf(stderr, "VORNEX: %s\n", profile_error.c_str());
+    return D3DERR_NOTAVAILABLE;
+  }
+  const d3d9::GlProfile profile = d3d9::gl_profile();
+  d3d9::request_gl_context(profile);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);  // depth lives in the off-screen back buffer
   SDL_GLContext context = SDL_GL_CreateContext(window->sdl);
   if (!context) {
-    std::fprintf(stderr, "VORNEX: no OpenGL 3.3 core context on this display: %s\n", SDL_GetError());
+    std::fprintf(stderr, "VORNEX: no %s context on this display: %s\n", d3d9::gl_profile_name(profile),
+                 SDL_GetError());
     return D3DERR_NOTAVAILABLE;
   }
 
@@ -383,7 +387,7 @@ bool D3d9DeviceState::prepare_draw(GLuint vertex_buffer, DWORD layout, UINT offs
   };
   attribute(d3d9::kPositionSlot, true, 3, GL_FLOAT, GL_FALSE, 12);
   attribute(d3d9::kNormalSlot, (layout & D3DFVF_NORMAL) != 0, 3, GL_FLOAT, GL_FALSE, 12);
-  attribute(d3d9::kColorSlot, (layout & D3DFVF_DIFFUSE) != 0, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 4);
+  attribute(d3d9::kColorSlot, (layout & D3DFVF_DIFFUSE) != 0, 4, GL_UNSIGNED_BYTE, GL_TRUE, 4);
   attribute(d3d9::kTexcoordSlot, (layout & D3DFVF_TEX1) != 0, 2, GL_FLOAT, GL_FALSE, 8);
   // Vertices without a colour are white; without texture coordinates, (0, 0).
   glVertexAttrib4f(d3d9::kColorSlot, 1.0f, 1.0f, 1.0f, 1.0f);
@@ -518,7 +522,7 @@ HRESULT IDirect3DDevice9::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags,
   }
   if (Flags & D3DCLEAR_ZBUFFER) {
     glDepthMask(GL_TRUE);  // Clear ignores the depth-write state, as in Direct3D
-    glClearDepth(Z);
+    glClearDepthf(Z);
     mask |= GL_DEPTH_BUFFER_BIT;
   }
   if (mask == 0) return D3DERR_INVALIDCALL;

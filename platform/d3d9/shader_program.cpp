@@ -8,8 +8,10 @@
 namespace d3d9 {
 namespace {
 
+// The vertex colour attribute holds a D3DCOLOR's bytes as they lie in memory (B, G, R, A):
+// every profile reads them as RGBA bytes, and shaders swizzle (`vx_d3dcolor.bgra`).
 const char* const kVertexPrologue =
-    "#version 330 core\n"
+    "in vec4 vx_d3dcolor;\n"
     "#define main vx_author_main\n";
 
 const char* const kVertexEpilogue =
@@ -20,12 +22,11 @@ const char* const kVertexEpilogue =
     "}\n";
 
 const char* const kFragmentPrologue =
-    "#version 330 core\n"
     "uniform int vx_alpha_func;\n"
     "uniform int vx_alpha_ref;\n"
     "uniform float vx_target_height;\n"
     "#define main vx_author_main\n";
-const char* const kFragmentOutput = "out vec4 frag_color;\n";
+const char* const kFragmentOutput = "layout(location = 0) out vec4 frag_color;\n";
 
 // vx_alpha_func is 0 with the alpha test off, else a D3DCMPFUNC; alpha is compared
 // as the byte the colour would store, as Direct3D does.
@@ -110,8 +111,9 @@ bool build_program(const std::string& vertex_body, const std::string& fragment_b
                    ShaderProgram* out, std::string* log, FragmentOutput output) {
   *out = ShaderProgram{};
   log->clear();
-  std::string vertex = kVertexPrologue + line_directive(vertex_first_line) + vertex_body + kVertexEpilogue;
-  std::string fragment = std::string(kFragmentPrologue) +
+  const std::string version = glsl_prologue(gl_profile());
+  std::string vertex = version + kVertexPrologue + line_directive(vertex_first_line) + vertex_body + kVertexEpilogue;
+  std::string fragment = version + kFragmentPrologue +
                          (output == FragmentOutput::kDeclaredByWrapper ? kFragmentOutput : "") +
                          line_directive(fragment_first_line) + fragment_body + kFragmentEpilogue;
 
@@ -131,9 +133,8 @@ bool build_program(const std::string& vertex_body, const std::string& fragment_b
   glAttachShader(program, fs);
   glBindAttribLocation(program, kPositionSlot, "in_position");
   glBindAttribLocation(program, kNormalSlot, "in_normal");
-  glBindAttribLocation(program, kColorSlot, "in_color");
+  glBindAttribLocation(program, kColorSlot, "vx_d3dcolor");
   glBindAttribLocation(program, kTexcoordSlot, "in_texcoord");
-  glBindFragDataLocation(program, 0, "frag_color");
   glLinkProgram(program);
   glDeleteShader(vs);
   glDeleteShader(fs);

@@ -7,11 +7,15 @@
 //   test (Direct3D keeps the alpha test outside the pixel shader); they may read the
 //   render target's height in pixels as `vx_target_height`;
 // - vertex inputs found by name get the device's attribute slots: in_position,
-//   in_normal, in_color (the D3DCOLOR diffuse, as RGBA) and in_texcoord.
+//   in_normal, in_texcoord, and vx_d3dcolor, declared by the wrapper: the D3DCOLOR
+//   diffuse's bytes in memory order, so that `vx_d3dcolor.bgra` is its RGBA colour;
+// - the fragment output `frag_color` has location 0 (declared with it by the caller, or
+//   by the wrapper);
+// - the text follows the profile's #version line (gl_profile.h).
 #ifndef VORNEX_PLATFORM_D3D9_SHADER_PROGRAM_H
 #define VORNEX_PLATFORM_D3D9_SHADER_PROGRAM_H
 
-#include <epoxy/gl.h>
+#include "gl_profile.h"
 
 #include <cstddef>
 #include <string>

@@ -4,16 +4,16 @@
 #include <glslang/Public/ShaderLang.h>
 #include <glslang/SPIRV/GlslangToSpv.h>
 #include <spirv_cross/spirv_cross_c.h>
-#include <pthread.h>
 
 #include <cctype>
 #include <cstring>
-#include <functional>
 #include <map>
 #include <sstream>
 #include <utility>
 #include <vector>
 
+#include "../d3d9/gl_profile.h"
+#include "compiler_stack.h"
 #include "effect_preprocess.h"
 
 namespace d3dx9 {
@@ -60,7 +60,7 @@ bool pixel_input(const std::string& semantic) {
 
 // The pixel shader's VPOS and VFACE inputs by their GLSL names. The rasteriser gives them:
 // they are not declared as inputs but defined from gl_FragCoord and gl_FrontFacing (see
-// define_rasteriser_inputs).
+// define_special_inputs).
 const char* const kPixelPosition = "vx_vpos";
 const char* const kFacing = "vx_vface";
 
@@ -90,32 +90,6 @@ void add_glslang_log(const std::string& log, const std::string& file_name, std::
       *errors += file_name + ": error: " + rest + "\n";
   }
   if (errors->empty()) *errors = file_name + ": error: the HLSL compiler gave no reason\n";
-}
-
-// glslang's preprocessor, its parser and its passes over the parse tree recurse once per
-// level of nesting, taking up to about a kilobyte of stack per byte of text (brackets or
-// macro calls nested in each other; half as much per term of a long sum or link of an
-// else-if chain). A thread's usual 8 MB ends at some 8 KB of such text, so glslang runs on
-// a thread of its own with kCompilerStack bytes of stack (memory is taken only as the stack
-// grows), and is given at most kMaxCompiledText of text to compile functions from, the
-// most the effect preprocessor gives (effect_preprocess.h).
-const size_t kCompilerStack = 256 * 1024 * 1024;
-
-// Runs `work` on a thread with kCompilerStack bytes of stack and waits for it; false when
-// no such thread can be started.
-bool on_compiler_stack(const std::function<void()>& work) {
-  pthread_attr_t attributes;
-  if (pthread_attr_init(&attributes) != 0) return false;
-  pthread_t thread;
-  auto run = [](void* w) -> void* {
-    (*static_cast<const std::function<void()>*>(w))();
-    return nullptr;
-  };
-  const bool started = pthread_attr_setstacksize(&attributes, kCompilerStack) == 0 &&
-                       pthread_create(&thread, &attributes, run, const_cast<std::function<void()>*>(&work)) == 0;
-  pthread_attr_destroy(&attributes);
-  if (started) pthread_join(thread, nullptr);
-  return started;
 }
 
 std::string too_long(const std::string& file_name, const char* what, size_t bytes, size_t limit) {
@@ -220,6 +194,7 @@ bool name_interface(spvc_compiler compiler, ShaderStage stage, const std::string
         spvc_compiler_set_name(compiler, list[i].id, ("vx_v_" + semantic).c_str());
     } else if (semantic == "COLOR0" || semantic == "SV_TARGET0") {
       spvc_compiler_set_name(compiler, list[i].id, "frag_color");
+      spvc_compiler_set_decoration(compiler, list[i].id, SpvDecorationLocation, 0);
     } else {
       *errors += where + "the pixel output semantic '" + semantic + "' is not supported\n";
     }
@@ -253,21 +228,27 @@ bool name_interface(spvc_compiler compiler, ShaderStage stage, const std::string
   return errors->empty();
 }
 
-// Replaces the declarations of the VPOS and VFACE inputs in the translated pixel shader
-// with what Direct3D gives there: VPOS is the pixel's integer position with its origin at
-// the top left of the render target (the device's back buffer is not flipped, so OpenGL's
-// rows count up from its bottom, vx_target_height rows in all), VFACE is positive on a
-// front face (the device's glFrontFace follows Direct3D's winding) and negative on a back
-// face. False when a declaration is not in the form expected.
-bool define_rasteriser_inputs(std::string* glsl) {
+// Replaces the declarations of the inputs that are no plain attribute or varying with
+// what Direct3D gives there, as macros of the same name:
+// - the vertex shader's COLOR0 is the D3DCOLOR attribute vx_d3dcolor (shader_program.h),
+//   whose bytes lie in memory as B, G, R, A;
+// - the pixel shader's VPOS is the pixel's integer position with its origin at the top
+//   left of the render target (the device's back buffer is not flipped, so OpenGL's rows
+//   count up from its bottom, vx_target_height rows in all), and VFACE is positive on a
+//   front face (the device's glFrontFace follows Direct3D's winding) and negative on a
+//   back face.
+// False when a declaration is not in the form expected.
+bool define_special_inputs(ShaderStage stage, std::string* glsl) {
   struct Input {
     const char* name;
     std::string value;  // as a vec4
   };
-  const Input inputs[] = {
-      {kPixelPosition, "vec4(gl_FragCoord.x - 0.5, vx_target_height - gl_FragCoord.y - 0.5, 0.0, 0.0)"},
-      {kFacing, "vec4(gl_FrontFacing ? 1.0 : -1.0)"},
-  };
+  const std::vector<Input> inputs =
+      stage == ShaderStage::kVertex
+          ? std::vector<Input>{{"in_color", "vx_d3dcolor.bgra"}}
+          : std::vector<Input>{
+                {kPixelPosition, "vec4(gl_FragCoord.x - 0.5, vx_target_height - gl_FragCoord.y - 0.5, 0.0, 0.0)"},
+                {kFacing, "vec4(gl_FrontFacing ? 1.0 : -1.0)"}};
   const char* const kSwizzles[] = {".x", ".xy", ".xyz", ""};
   std::string defines;
   for (const Input& input : inputs) {
@@ -278,7 +259,7 @@ bool define_rasteriser_inputs(std::string* glsl) {
       const size_t at = glsl->find(declaration);
       if (at == std::string::npos) continue;
       glsl->erase(at, declaration.size());
-      defines += std::string("#define ") + input.name + " (" + input.value + kSwizzles[size - 1] + ")\n";
+      defines += std::string("#define ") + input.name + " ((" + input.value + ")" + kSwizzles[size - 1] + ")\n";
       declared = true;
     }
     if (!declared && glsl->find(input.name) != std::string::npos) return false;
@@ -304,8 +285,11 @@ bool spirv_to_glsl(const std::vector<unsigned>& spirv, const std::string& file_n
           SPVC_SUCCESS &&
       spvc_compiler_create_compiler_options(compiler, &options) == SPVC_SUCCESS) {
     if (name_interface(compiler, stage, file_name, entry, errors)) {
-      spvc_compiler_options_set_uint(options, SPVC_COMPILER_OPTION_GLSL_VERSION, 330);
-      spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ES, SPVC_FALSE);
+      const bool es = d3d9::gl_profile() == d3d9::GlProfile::kEs30;
+      spvc_compiler_options_set_uint(options, SPVC_COMPILER_OPTION_GLSL_VERSION, es ? 300 : 330);
+      spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ES, es ? SPVC_TRUE : SPVC_FALSE);
+      spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ES_DEFAULT_FLOAT_PRECISION_HIGHP, SPVC_TRUE);
+      spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ES_DEFAULT_INT_PRECISION_HIGHP, SPVC_TRUE);
       spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_EMIT_UNIFORM_BUFFER_AS_PLAIN_UNIFORMS,
                                      SPVC_TRUE);
       spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ENABLE_420PACK_EXTENSION, SPVC_FALSE);
@@ -325,8 +309,9 @@ bool spirv_to_glsl(const std::vector<unsigned>& spirv, const std::string& file_n
   if (!ok) return false;
   // build_program puts its own #version line first.
   if (glsl->compare(0, 9, "#version ") == 0) glsl->erase(0, glsl->find('\n') + 1);
-  if (stage == ShaderStage::kPixel && !define_rasteriser_inputs(glsl)) {
-    *errors += file_name + ": error: function '" + entry + "': its VPOS or VFACE input cannot be translated\n";
+  if (!define_special_inputs(stage, glsl)) {
+    *errors += file_name + ": error: function '" + entry + "': its " +
+               (stage == ShaderStage::kVertex ? "COLOR0" : "VPOS or VFACE") + " input cannot be translated\n";
     return false;
   }
   return true;

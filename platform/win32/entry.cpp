@@ -1,6 +1,6 @@
 // The process entry point: hands over to the program's WinMain, as the Windows loader
 // does, and ends the process with its status. Once the window shows, SIGTERM and SIGINT
-// ask it to close (quit_signals.cpp).
+// ask it to close (desktop/quit_signals.cpp).
 #include "win32_internal.h"
 
 #include <unistd.h>

@@ -5,9 +5,9 @@
 #include <windows.h>
 
 #include <chrono>
-#include <thread>
 
 #include "virtual_clock.h"
+#include "win32_internal.h"
 
 namespace {
 const std::chrono::steady_clock::time_point g_program_start = std::chrono::steady_clock::now();
@@ -41,5 +41,5 @@ void WINAPI Sleep(DWORD dwMilliseconds) {
     g_virtual_ms += dwMilliseconds;
     return;
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(dwMilliseconds));
+  win32::sleep_real(dwMilliseconds);
 }

@@ -47,7 +47,12 @@ void window_destroyed_outside(HWND hwnd);
 // while a device drew into them) before SDL shuts down.
 void let_go_of_gone_windows();
 
-// The X11 side of a window (x11_window.cpp); nothing on other video drivers.
+// Waits `milliseconds` of real time: the thread sleeps on the desktop, the browser gets
+// its turn in a page (pace.cpp of each target). Sleep's work on the real clock.
+void sleep_real(DWORD milliseconds);
+
+// The X11 side of a window (desktop/x11_window.cpp); nothing on other video drivers, and
+// nothing in a browser.
 // Starts watching the window for its destruction by another client.
 void watch_x11_window(HWND hwnd);
 // Whether the event is the X server's notice that hwnd's X11 window was destroyed.
@@ -61,7 +66,8 @@ void x11_settle();
 // Client-area size of the window (its SDL drawable size in window coordinates).
 void client_size(HWND hwnd, int* width, int* height);
 
-// SIGTERM and SIGINT as requests to close the window (quit_signals.cpp). Only the
+// SIGTERM and SIGINT as requests to close the window (desktop/quit_signals.cpp; a
+// browser has no signals). Only the
 // process entry asks for them, and they are caught from the moment the window is first
 // shown: tools and tests that link the platform keep the default.
 void catch_quit_signals();

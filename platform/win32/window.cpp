@@ -72,7 +72,7 @@ namespace win32 {
 bool ensure_video() {
   if (g_video_ready) return true;
   // SDL would turn SIGINT and SIGTERM into SDL_QUIT; the program's entry turns them into
-  // WM_CLOSE instead (quit_signals.cpp), and tools and tests keep the default.
+  // WM_CLOSE instead (desktop/quit_signals.cpp), and tools and tests keep the default.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {

@@ -7,7 +7,7 @@
 // window_destroyed_outside), and the errors of requests naming a window of ours are
 // passed over, as requests that raced the window's end. Errors about anything else
 // still go to the handler that was installed before.
-#include "win32_internal.h"
+#include "../win32/win32_internal.h"
 
 #include <SDL_syswm.h>
 

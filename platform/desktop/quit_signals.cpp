@@ -13,7 +13,7 @@
 // noted again and never kill; one after the window is gone (the program is already
 // shutting down) changes nothing. A signal the program was started with ignored stays
 // ignored, as it would be without these handlers.
-#include "win32_internal.h"
+#include "../win32/win32_internal.h"
 
 #include <signal.h>
 
