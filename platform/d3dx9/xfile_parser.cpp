@@ -4,9 +4,10 @@
 #include "xfile_parser.h"
 
 #include <cfloat>
-#include <charconv>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string_view>
@@ -404,11 +405,14 @@ class XTextParser {
     const Token token = lexer_.next();
     if (token.kind != TokenKind::Integer && token.kind != TokenKind::Float)
       return fail_at(token, std::string("expected a number (") + what + ")");
-    std::string_view text = token.text;
-    if (text[0] == '+') text.remove_prefix(1);
-    double parsed = 0.0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), parsed);
-    if (ec != std::errc() || end != text.data() + text.size())
+    // strtod reads the lexer's digits as C does (the program never changes its locale); it
+    // needs them NUL-terminated. (std::from_chars for floating point is missing from the
+    // browser build's C++ library.)
+    const std::string text(token.text);
+    char* end = nullptr;
+    errno = 0;
+    const double parsed = std::strtod(text.c_str(), &end);
+    if (errno == ERANGE || end != text.c_str() + text.size())
       return fail_line(token.line, "number " + printable(token.text) + " is out of range");
     if (parsed > FLT_MAX) {
       *value = INFINITY;

@@ -52,6 +52,10 @@ bool x11_ids(HWND hwnd, Display** display, Window* window) {
 
 namespace win32 {
 
+// SDL asks X11 compositors by default to stop compositing while its window shows (meant
+// for full-screen games); the game's window is an ordinary window of the desktop.
+void set_target_video_hints() { SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0"); }
+
 void watch_x11_window(HWND hwnd) {
   Display* display = nullptr;
   Window window = 0;

@@ -51,6 +51,9 @@ void let_go_of_gone_windows();
 // its turn in a page (pace.cpp of each target). Sleep's work on the real clock.
 void sleep_real(DWORD milliseconds);
 
+// SDL's hints for the target's video, set before SDL's video starts.
+void set_target_video_hints();
+
 // The X11 side of a window (desktop/x11_window.cpp); nothing on other video drivers, and
 // nothing in a browser.
 // Starts watching the window for its destruction by another client.

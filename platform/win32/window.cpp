@@ -74,7 +74,7 @@ bool ensure_video() {
   // SDL would turn SIGINT and SIGTERM into SDL_QUIT; the program's entry turns them into
   // WM_CLOSE instead (desktop/quit_signals.cpp), and tools and tests keep the default.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  set_target_video_hints();
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     std::fprintf(stderr, "VORNEX: no display to open a window on: %s\n", SDL_GetError());
     return false;
