@@ -24,7 +24,12 @@ struct D3d9BufferState {
   UINT lockBegin = 0;
   UINT lockEnd = 0;
 
-  static IDirect3DVertexBuffer9* create(D3d9DeviceState* device, UINT length, DWORD fvf);
+  // What OpenGL binds the buffer to: vertices, or (for a mesh's indices) the element array.
+  // A buffer is only ever bound to one of them, as WebGL requires.
+  GLenum target = GL_ARRAY_BUFFER;
+
+  static IDirect3DVertexBuffer9* create(D3d9DeviceState* device, UINT length, DWORD fvf,
+                                        GLenum target = GL_ARRAY_BUFFER);
   void release_gl();
 };
 

@@ -8,7 +8,7 @@
 
 // ---- vertex buffers ----
 
-IDirect3DVertexBuffer9* D3d9BufferState::create(D3d9DeviceState* device, UINT length, DWORD fvf) {
+IDirect3DVertexBuffer9* D3d9BufferState::create(D3d9DeviceState* device, UINT length, DWORD fvf, GLenum target) {
   auto* state = new (std::nothrow) D3d9BufferState;
   if (!state) return nullptr;
   try {
@@ -19,10 +19,11 @@ IDirect3DVertexBuffer9* D3d9BufferState::create(D3d9DeviceState* device, UINT le
   }
   state->device = device;
   state->fvf = fvf;
+  state->target = target;
   device->make_current();
   glGenBuffers(1, &state->name);
-  glBindBuffer(GL_ARRAY_BUFFER, state->name);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(length), state->data.data(), GL_STATIC_DRAW);
+  glBindBuffer(target, state->name);
+  glBufferData(target, static_cast<GLsizeiptr>(length), state->data.data(), GL_STATIC_DRAW);
   device->buffers.insert(state);
   auto* buffer = new IDirect3DVertexBuffer9;
   buffer->state = state;
@@ -73,8 +74,8 @@ HRESULT IDirect3DVertexBuffer9::Unlock() {
   state->locked = false;
   if (state->device && state->name && state->lockEnd > state->lockBegin) {
     state->device->make_current();
-    glBindBuffer(GL_ARRAY_BUFFER, state->name);
-    glBufferSubData(GL_ARRAY_BUFFER, state->lockBegin, state->lockEnd - state->lockBegin,
+    glBindBuffer(state->target, state->name);
+    glBufferSubData(state->target, state->lockBegin, state->lockEnd - state->lockBegin,
                     state->data.data() + state->lockBegin);
   }
   return D3D_OK;

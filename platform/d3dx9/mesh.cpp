@@ -4,6 +4,7 @@
 #include <d3dx9.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <numeric>
@@ -28,11 +29,11 @@ struct Subset {
   UINT indexCount;
 };
 
-IDirect3DVertexBuffer9* upload(IDirect3DDevice9* device, const void* bytes, size_t size, DWORD fvf) {
-  IDirect3DVertexBuffer9* buffer = nullptr;
-  if (size == 0 || FAILED(device->CreateVertexBuffer(static_cast<UINT>(size), 0, fvf, D3DPOOL_DEFAULT, &buffer,
-                                                     nullptr)))
-    return nullptr;
+IDirect3DVertexBuffer9* upload(IDirect3DDevice9* device, const void* bytes, size_t size, DWORD fvf,
+                               GLenum target) {
+  if (size == 0 || size > UINT_MAX || !device->state || !device->state->context) return nullptr;
+  IDirect3DVertexBuffer9* buffer = D3d9BufferState::create(device->state, static_cast<UINT>(size), fvf, target);
+  if (!buffer) return nullptr;
   void* data = nullptr;
   if (FAILED(buffer->Lock(0, 0, &data, 0))) {
     buffer->Release();
@@ -104,8 +105,10 @@ ID3DXMesh* D3dxMeshState::create(IDirect3DDevice9* device, const XMeshData& data
   state->device = device;
   state->vertexCount = static_cast<DWORD>(data.vertices.size());
   state->faceCount = static_cast<DWORD>(triangles);
-  state->vertices = upload(device, data.vertices.data(), data.vertices.size() * sizeof(XVertex), kMeshFvf);
-  state->indices = upload(device, sorted.data(), sorted.size() * sizeof(std::uint32_t), 0);
+  state->vertices =
+      upload(device, data.vertices.data(), data.vertices.size() * sizeof(XVertex), kMeshFvf, GL_ARRAY_BUFFER);
+  state->indices =
+      upload(device, sorted.data(), sorted.size() * sizeof(std::uint32_t), 0, GL_ELEMENT_ARRAY_BUFFER);
   if ((!data.vertices.empty() && !state->vertices) || (!sorted.empty() && !state->indices)) {
     if (state->vertices) state->vertices->Release();
     if (state->indices) state->indices->Release();
