@@ -4,6 +4,8 @@
 #   make bench          build, and print the performance figures with their targets
 #   make install        build, and install the game under PREFIX (default /usr/local)
 #   make package        build, and make the Debian package build/vornex_VERSION_ARCH.deb
+#   make web            build, and build the game for a browser into build/web
+#   make serve-web      make web, and serve build/web on http://127.0.0.1:8000/vornex.html
 # The long runs, outside `make test`:
 #   make soak           fifty whole games in a row under LeakSanitizer
 #   make sanitize-full  the unit tests, fifty worlds and a whole game cycle under the sanitizers
@@ -12,7 +14,7 @@ BUILD ?= build
 SECONDS ?= 300
 PREFIX ?= /usr/local
 
-.PHONY: deps build play test bench install package windows soak sanitize-full fuzz-long clean
+.PHONY: deps build play test bench install package windows web serve-web soak sanitize-full fuzz-long clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -41,6 +43,14 @@ package: build
 # vornex.exe with every data file beside it, in $(BUILD)/windows/VORNEX and its zip.
 windows: build
 	bash scripts/build-windows.sh $(BUILD)/windows $(BUILD)/run
+
+web: build
+	bash scripts/install-deps.sh --web
+	bash scripts/build-web.sh $(BUILD)
+
+serve-web: web
+	@echo "VORNEX: open http://127.0.0.1:8000/vornex.html (Ctrl+C stops the server)"
+	python3 -m http.server --bind 127.0.0.1 8000 --directory $(BUILD)/web
 
 soak: build
 	bash scripts/run-soak.sh 50 $(BUILD)/vornex_headless $(BUILD)/run $(BUILD)/soak-full

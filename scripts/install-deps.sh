@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, playing and testing VORNEX needs.
+# Installs every Debian package that building, playing and testing VORNEX needs; with
+# --web also what the browser build and its test need, and Debian's source packages made
+# reachable (the browser build compiles its libraries from them).
 # Safe to run again: it only installs what is missing. Run as root or with sudo.
+#   scripts/install-deps.sh [--web]
 set -euo pipefail
 
 PACKAGES=(
@@ -22,6 +25,30 @@ PACKAGES=(
   # the Windows cross build of the game sources, and Wine to run it
   g++-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64
 )
+WEB_PACKAGES=(
+  # the browser build: Debian's Emscripten, and dpkg-source to unpack source packages
+  emscripten dpkg-dev
+  # the browser test: headless Chromium, driven through the DevTools protocol
+  chromium
+)
+[ "${1:-}" = --web ] && PACKAGES+=("${WEB_PACKAGES[@]}")
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+# `apt-get source` needs a deb-src line for the release in use.
+need_sources=false
+if [ "${1:-}" = --web ] && ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  echo "install-deps: adding Debian's source packages (deb-src) to apt's sources"
+  $SUDO tee /etc/apt/sources.list.d/vornex-deb-src.sources >/dev/null <<SOURCES
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: $(. /etc/os-release && echo "$VERSION_CODENAME") $(. /etc/os-release && echo "$VERSION_CODENAME")-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
+  need_sources=true
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -29,11 +56,10 @@ for p in "${PACKAGES[@]}"; do
 done
 
 if [ ${#missing[@]} -eq 0 ]; then
+  if $need_sources; then $SUDO apt-get update -q; fi
   exit 0
 fi
 
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 echo "install-deps: installing ${missing[*]}"
 $SUDO apt-get update -q
 DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"

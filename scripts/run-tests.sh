@@ -11,7 +11,7 @@ set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${1:-$root/build}
 # The groups, quickest first, so that a simple fault shows early.
-labels=(unit build fuzz sanitize e2e wine headless soak)
+labels=(unit build fuzz sanitize e2e wine headless soak web)
 jobs=$(nproc)
 
 results=()
@@ -52,7 +52,7 @@ every_test_in_a_group() {
   return 1
 }
 
-stage packages bash "$root/scripts/install-deps.sh" || exit 1
+stage packages bash "$root/scripts/install-deps.sh" --web || exit 1
 stage build configure_and_build || exit 1
 every_test_in_a_group || exit 1
 for label in "${labels[@]}"; do

@@ -1,0 +1,162 @@
+"""The browser build starts in a real browser: Debian's Chromium, headless, with WebGL 2 on
+SwiftShader, opens the page from a server on 127.0.0.1. The game's loading bar shows, then
+its title menu, which must look like the desktop build's (the headless driver's picture of
+it) within the limit the Wine comparison uses for still screens. The mouse then takes the
+menu's cursor onto Play and clicks, the story shows, a click starts a game, and its first
+frames (the effects compiled from their HLSL in the page, the arms, the ground) look like
+the desktop's within the Wine comparison's limit for play frames. The page's console shows
+no error throughout. Screenshots are kept in SHOT_DIR.
+
+    page_test.py WEB_DIR HEADLESS_DRIVER RUN_DIR SHOT_DIR
+"""
+
+import os
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from compare import scaled_distance  # noqa: E402
+from devtools import Browser  # noqa: E402
+from png import read_png  # noqa: E402
+from serve import serve  # noqa: E402
+
+# The Wine comparison's limit for the title and story screens (tests/e2e/wine_test.sh). Its
+# play frames are allowed 0.10, as Wine draws them without effects; the page draws them as
+# the desktop does, so they are held closer: the first frames of a game without the arms
+# are at 0.12 of it.
+STILL_LIMIT = 0.06
+PLAY_LIMIT = 0.04
+# The page's data download, the effects' compilation and the first frames, on a loaded
+# 2-core machine under software WebGL.
+TITLE_SECONDS = 120
+
+REFERENCE_SCRIPT = """at 1000 expect state 0
+after 0 shot title.png
+after 0 mouse 30 40
+after 300 button down
+after 150 button up
+after 800 shot story.png
+after 0 button down
+after 150 button up
+after 1000 expect state 2
+after 0 shot play.png
+"""
+
+
+def fail(message):
+    print(f"FAIL: {message}")
+    sys.exit(1)
+
+
+def reference_screens(driver, run_dir, shots):
+    """The desktop build's title menu, story and first play frame, drawn off-screen by the
+    headless driver; their paths by name."""
+    script = os.path.join(shots, "reference.vxs")
+    with open(script, "w") as f:
+        f.write(REFERENCE_SCRIPT)
+    out = os.path.join(shots, "linux")
+    os.makedirs(out, exist_ok=True)
+    subprocess.run([driver, "--run-dir", run_dir, "--shots", out, script], check=True,
+                   stdout=subprocess.DEVNULL, timeout=120)
+    return {name: os.path.join(out, name + ".png") for name in ("title", "story", "play")}
+
+
+def loading_bar_shows(picture):
+    """The loading screen: black, with the red bar across the middle."""
+    red = black = samples = 0
+    for y in range(0, picture.height, 4):
+        for x in range(0, picture.width, 4):
+            r, g, b, _ = picture.pixel(x, y)
+            red += r > 120 and g < 60 and b < 60
+            black += r < 20 and g < 20 and b < 20
+            samples += 1
+    return red > samples * 0.002 and black > samples * 0.7
+
+
+def check_console(browser):
+    errors = browser.console_errors()
+    if errors:
+        fail("the page's console shows errors:\n  " + "\n  ".join(errors))
+
+
+def await_screen(browser, box, name, reference, limit, shots, seconds=30):
+    """Takes shots of the canvas until one is within `limit` of `reference`; saves it as
+    web_NAME.png and returns its distance. Fails when none is in time."""
+    end = time.monotonic() + seconds
+    shot = os.path.join(shots, f"web_{name}.png")
+    while True:
+        check_console(browser)
+        browser.screenshot(shot, clip=box)
+        distance = scaled_distance(reference, shot)
+        if distance < limit:
+            return distance
+        if time.monotonic() > end:
+            fail(f"no {name} screen in {seconds} s: the last picture ({shot}) is at {distance:.4f} "
+                 f"of the desktop's (limit {limit})")
+        browser.pause(0.25)
+
+
+def click(browser, x, y):
+    for kind in ("mousePressed", "mouseReleased"):
+        browser.send("Input.dispatchMouseEvent", {"type": kind, "x": x, "y": y, "button": "left",
+                                                  "buttons": 1 if kind == "mousePressed" else 0,
+                                                  "clickCount": 1})
+        browser.pause(0.15)
+
+
+def main():
+    if len(sys.argv) != 5:
+        sys.exit(__doc__)
+    web_dir, driver, run_dir, shots = sys.argv[1:]
+    os.makedirs(shots, exist_ok=True)
+    reference = reference_screens(driver, run_dir, shots)
+
+    with serve(web_dir) as base, Browser(width=640, height=560, deadline=TITLE_SECONDS + 120) as browser:
+        started = time.monotonic()
+        browser.navigate(base + "vornex.html", timeout=60)
+        box = browser.element_box("canvas")
+        if round(box["width"]) != 400 or round(box["height"]) != 400:
+            fail(f"the canvas is {box['width']} x {box['height']}, not 400 x 400")
+
+        loading_seen = None
+        while loading_seen is None:
+            check_console(browser)
+            shot = os.path.join(shots, "web_loading.png")
+            if loading_bar_shows(read_png(browser.screenshot(shot, clip=box))):
+                loading_seen = time.monotonic() - started
+            elif time.monotonic() - started > TITLE_SECONDS:
+                fail(f"no loading bar in {TITLE_SECONDS} s (last picture {shot})")
+            else:
+                browser.pause(0.1)
+        distances = {"title": await_screen(browser, box, "title", reference["title"], STILL_LIMIT, shots,
+                                           TITLE_SECONDS)}
+        title_seen = time.monotonic() - started
+
+        # The menu's cursor follows the pointer: from the canvas's middle onto Play, as a
+        # player's hand would move it, then a click; the story takes a click after half a
+        # second.
+        x, y = box["x"] + box["width"] / 2, box["y"] + box["height"] / 2
+        for step in range(20):
+            browser.mouse_move(x + 2 * step, y + 3 * step)
+            browser.pause(0.05)
+        click(browser, x + 38, y + 57)
+        distances["story"] = await_screen(browser, box, "story", reference["story"], STILL_LIMIT, shots)
+        browser.pause(0.7)
+        click(browser, x + 38, y + 57)
+        distances["play"] = await_screen(browser, box, "play", reference["play"], PLAY_LIMIT, shots)
+        check_console(browser)
+        running = browser.evaluate("typeof ABORT === 'undefined' || !ABORT")
+        if not running:
+            fail("the program stopped in play")
+
+    print(f"   loading bar after {loading_seen:.1f} s, title menu after {title_seen:.1f} s")
+    for name, distance in distances.items():
+        limit = PLAY_LIMIT if name == "play" else STILL_LIMIT
+        print(f"   {name}: web against desktop, RMSE {distance:.4f} (limit {limit})")
+    print(f"   screenshots in {shots}")
+    print("page_test: all passed")
+
+
+if __name__ == "__main__":
+    main()
