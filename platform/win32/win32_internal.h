@@ -51,6 +51,14 @@ void let_go_of_gone_windows();
 // its turn in a page (pace.cpp of each target). Sleep's work on the real clock.
 void sleep_real(DWORD milliseconds);
 
+// The target's dialog for MessageBoxA, returning once the player has answered it: a
+// desktop's message box (none without a display), or the page's own in a browser.
+void show_dialog(HWND owner, const char* caption, const char* text, UINT type);
+
+// Ends the process with `status` once the program has released everything: the system
+// closes what is left on the desktop; in a browser the page says the game has ended.
+[[noreturn]] void end_process(int status);
+
 // SDL's hints for the target's video, set before SDL's video starts.
 void set_target_video_hints();
 

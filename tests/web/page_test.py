@@ -4,8 +4,12 @@ its title menu, which must look like the desktop build's (the headless driver's 
 it) within the limit the Wine comparison uses for still screens. The mouse then takes the
 menu's cursor onto Play and clicks, the story shows, a click starts a game, and its first
 frames (the effects compiled from their HLSL in the page, the arms, the ground) look like
-the desktop's within the Wine comparison's limit for play frames. The page's console shows
-no error throughout. Screenshots are kept in SHOT_DIR.
+the desktop's. Escape then ends the game (a first Escape may only end the pointer lock, as
+browsers keep Escape for that), and the page says so. The page's console shows no error
+throughout. In a second page, an effect file replaced by a broken one (in the page's own
+file system, once the title menu shows) has its compiler error shown in the page's dialog
+when a game starts, and the game goes on once it is answered. Screenshots are kept in
+SHOT_DIR.
 
     page_test.py WEB_DIR HEADLESS_DRIVER RUN_DIR SHOT_DIR
 """
@@ -105,6 +109,55 @@ def click(browser, x, y):
         browser.pause(0.15)
 
 
+def enter_game(browser, box):
+    """From the title menu: the pointer takes the menu's cursor onto Play, as a player's
+    hand would, and clicks; then the story, which takes a click after half a second."""
+    x, y = box["x"] + box["width"] / 2, box["y"] + box["height"] / 2
+    for step in range(20):
+        browser.mouse_move(x + 2 * step, y + 3 * step)
+        browser.pause(0.05)
+    click(browser, x + 38, y + 57)
+    yield "story"
+    browser.pause(0.7)
+    click(browser, x + 38, y + 57)
+
+
+# An effect whose pixel shader, on its line 2, reads a name nothing declares.
+BROKEN_EFFECT = ("float4 VS(float4 p : POSITION) : POSITION { return p; }\n"
+                 "float4 PS() : COLOR0 { return undeclared_colour; }\n"
+                 "technique T { pass P { VertexShader = compile vs_2_0 VS();"
+                 " PixelShader = compile ps_2_0 PS(); } }\n")
+
+
+def broken_effect_shows(base, shots, reference_title):
+    with Browser(width=640, height=428, deadline=120) as browser:
+        browser.navigate(base + "vornex.html", timeout=60)
+        box = browser.element_box("canvas")
+        await_screen(browser, box, "title_again", reference_title, STILL_LIMIT, shots, TITLE_SECONDS)
+        browser.evaluate(f"FS.writeFile('/ShdPlasma.fx', {BROKEN_EFFECT!r}); true")
+        for _ in enter_game(browser, box):
+            browser.pause(1.0)
+        dialog = "document.getElementById('dialog').classList.contains('shown')"
+        browser.wait_for(dialog, timeout=30)
+        caption = browser.evaluate("document.querySelector('#dialog h2').textContent")
+        text = browser.evaluate("document.querySelector('#dialog pre').textContent")
+        browser.screenshot(os.path.join(shots, "web_effect_error.png"))
+        wanted = "ShdPlasma.fx(2): error: 'undeclared_colour'"
+        if caption != "Fx Compile Error" or wanted not in text:
+            fail(f"the page's dialog says {caption!r}: {text!r}, not the effect's compiler error")
+        # The same text on the console, a line each, and nothing else.
+        errors = [e for e in browser.console_errors() if e.strip()]
+        if not any(wanted in e for e in errors) or not all("ShdPlasma.fx" in e for e in errors):
+            fail("the console should show the effect's error alone, not:\n  " + "\n  ".join(errors))
+        browser.evaluate("document.querySelector('#dialog button').click(); true")
+        browser.pause(1.0)
+        before = browser.screenshot(clip=box)
+        browser.pause(1.0)
+        if browser.evaluate(dialog) or browser.screenshot(clip=box) == before:
+            fail("the game did not go on after the effect's error was answered")
+        print(f"   a broken effect file: the page's dialog named {wanted!r}, and the game went on")
+
+
 def main():
     if len(sys.argv) != 5:
         sys.exit(__doc__)
@@ -112,43 +165,47 @@ def main():
     os.makedirs(shots, exist_ok=True)
     reference = reference_screens(driver, run_dir, shots)
 
-    with serve(web_dir) as base, Browser(width=640, height=560, deadline=TITLE_SECONDS + 120) as browser:
-        started = time.monotonic()
-        browser.navigate(base + "vornex.html", timeout=60)
-        box = browser.element_box("canvas")
-        if round(box["width"]) != 400 or round(box["height"]) != 400:
-            fail(f"the canvas is {box['width']} x {box['height']}, not 400 x 400")
+    with serve(web_dir) as base:
+        with Browser(width=640, height=428, deadline=TITLE_SECONDS + 120) as browser:
+            started = time.monotonic()
+            browser.navigate(base + "vornex.html", timeout=60)
+            box = browser.element_box("canvas")
+            if round(box["width"]) != 400 or round(box["height"]) != 400:
+                fail(f"the canvas is {box['width']} x {box['height']}, not 400 x 400")
 
-        loading_seen = None
-        while loading_seen is None:
+            loading_seen = None
+            while loading_seen is None:
+                check_console(browser)
+                shot = os.path.join(shots, "web_loading.png")
+                if loading_bar_shows(read_png(browser.screenshot(shot, clip=box))):
+                    loading_seen = time.monotonic() - started
+                elif time.monotonic() - started > TITLE_SECONDS:
+                    fail(f"no loading bar in {TITLE_SECONDS} s (last picture {shot})")
+                else:
+                    browser.pause(0.1)
+            distances = {"title": await_screen(browser, box, "title", reference["title"], STILL_LIMIT, shots,
+                                               TITLE_SECONDS)}
+            title_seen = time.monotonic() - started
+
+            for screen in enter_game(browser, box):
+                distances[screen] = await_screen(browser, box, screen, reference[screen], STILL_LIMIT, shots)
+            distances["play"] = await_screen(browser, box, "play", reference["play"], PLAY_LIMIT, shots)
             check_console(browser)
-            shot = os.path.join(shots, "web_loading.png")
-            if loading_bar_shows(read_png(browser.screenshot(shot, clip=box))):
-                loading_seen = time.monotonic() - started
-            elif time.monotonic() - started > TITLE_SECONDS:
-                fail(f"no loading bar in {TITLE_SECONDS} s (last picture {shot})")
-            else:
-                browser.pause(0.1)
-        distances = {"title": await_screen(browser, box, "title", reference["title"], STILL_LIMIT, shots,
-                                           TITLE_SECONDS)}
-        title_seen = time.monotonic() - started
 
-        # The menu's cursor follows the pointer: from the canvas's middle onto Play, as a
-        # player's hand would move it, then a click; the story takes a click after half a
-        # second.
-        x, y = box["x"] + box["width"] / 2, box["y"] + box["height"] / 2
-        for step in range(20):
-            browser.mouse_move(x + 2 * step, y + 3 * step)
-            browser.pause(0.05)
-        click(browser, x + 38, y + 57)
-        distances["story"] = await_screen(browser, box, "story", reference["story"], STILL_LIMIT, shots)
-        browser.pause(0.7)
-        click(browser, x + 38, y + 57)
-        distances["play"] = await_screen(browser, box, "play", reference["play"], PLAY_LIMIT, shots)
-        check_console(browser)
-        running = browser.evaluate("typeof ABORT === 'undefined' || !ABORT")
-        if not running:
-            fail("the program stopped in play")
+            ended = "document.getElementById('status').textContent === 'VORNEX has ended.'"
+            for _ in range(2):
+                browser.key_down("Escape")
+                browser.pause(0.2)
+                browser.key_up("Escape")
+                browser.pause(1.0)
+                if browser.evaluate(ended):
+                    break
+            else:
+                fail("Escape did not end the game: the page says " +
+                     repr(browser.evaluate("document.getElementById('status').textContent")))
+            browser.screenshot(os.path.join(shots, "web_ended.png"))
+            check_console(browser)
+        broken_effect_shows(base, shots, reference["title"])
 
     print(f"   loading bar after {loading_seen:.1f} s, title menu after {title_seen:.1f} s")
     for name, distance in distances.items():
