@@ -36,6 +36,8 @@ void show_dialog(HWND owner, const char* caption, const char* text, UINT type) {
   SDL_ShowSimpleMessageBox(dialog_flags(type), caption, text, is_window(owner) ? owner->sdl : nullptr);
 }
 
+bool input_capture_lost() { return false; }
+
 // Everything the program made is released by now. SDL_Quit would close the X display, and
 // Mesa's software rasteriser (Debian 12's) then waited for ever, now and again, for a
 // drawing thread it had left at a barrier, when the program quit just after its first

@@ -117,6 +117,16 @@ void cursor_on_window_created(HWND hwnd) {
 
 POINT cursor_position() { return g_cursor; }
 
+void release_held_input(HWND hwnd) {
+  for (int vk = 0; vk < 256; ++vk) {
+    if (!g_key_down[vk]) continue;
+    if (vk == VK_LBUTTON)
+      queue_message(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(g_cursor.x, g_cursor.y));
+    else
+      queue_message(hwnd, WM_KEYUP, static_cast<WPARAM>(vk), 0xC0000001);  // repeat 1, was down, released
+  }
+}
+
 }  // namespace win32
 
 // The high bit (0x8000, and so 0x80 of the low byte's sign extension) is set while the

@@ -152,6 +152,7 @@ void pump_sdl_events() {
   // Left noted while there is no window: the window made next gets it.
   hwnd = current_window();
   if (hwnd && take_quit_signal()) queue_message(hwnd, WM_CLOSE, 0, 0);
+  if (hwnd && input_capture_lost()) release_held_input(hwnd);
 }
 
 void queue_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

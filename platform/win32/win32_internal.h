@@ -59,6 +59,15 @@ void show_dialog(HWND owner, const char* caption, const char* text, UINT type);
 // closes what is left on the desktop; in a browser the page says the game has ended.
 [[noreturn]] void end_process(int status);
 
+// Whether the target took the input away from the window since the last call, without a
+// focus change: the browser's pointer lock ended (the browser's Escape, a tab switch). Never
+// on the desktop, where SDL's focus events say it and SDL releases the keys itself.
+bool input_capture_lost();
+
+// Queues the release of every key and the left button the program holds down, as if the
+// player had let go of them.
+void release_held_input(HWND hwnd);
+
 // SDL's hints for the target's video, set before SDL's video starts.
 void set_target_video_hints();
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "win32/win32_internal.h"
+
 namespace {
 
 std::vector<MSG> g_dispatched;
@@ -158,6 +160,23 @@ TEST_F(Win32Window, KeyStateFollowsTheMessagesAsTheyAreRetrieved) {
   push_left_button(false);
   drain();
   EXPECT_FALSE(key_down(VK_LBUTTON));
+}
+
+TEST_F(Win32Window, InputTakenAwayReleasesEveryKeyAndTheButtonHeld) {
+  // The browser's pointer lock ending (its Escape, a tab switch) may swallow the releases.
+  push_key(SDLK_w, true);
+  push_key(SDLK_a, true);
+  push_left_button(true);
+  drain();
+  ASSERT_TRUE(key_down('W') && key_down('A') && key_down(VK_LBUTTON));
+  win32::release_held_input(hwnd);
+  std::vector<MSG> released = drain();
+  EXPECT_EQ(released.size(), 3u);
+  EXPECT_FALSE(key_down('W'));
+  EXPECT_FALSE(key_down('A'));
+  EXPECT_FALSE(key_down(VK_LBUTTON));
+  win32::release_held_input(hwnd);
+  EXPECT_TRUE(drain().empty()) << "nothing held, nothing released";
 }
 
 TEST_F(Win32Window, QuitComesAfterTheQueuedMessagesWithItsCode) {
