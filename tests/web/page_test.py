@@ -4,9 +4,11 @@ its title menu, which must look like the desktop build's (the headless driver's 
 it) within the limit the Wine comparison uses for still screens. The mouse then takes the
 menu's cursor onto Play and clicks, the story shows, a click starts a game, and its first
 frames (the effects compiled from their HLSL in the page, the arms, the ground) look like
-the desktop's. Escape then ends the game (a first Escape may only end the pointer lock, as
-browsers keep Escape for that), and the page says so. The page's console shows no error
-throughout. In a second page, an effect file replaced by a broken one (in the page's own
+the desktop's. The player then turns, walks and fires for 20 s under the pointer lock: the
+heads-up clock runs and the game's sound is heard (the page's Web Audio running, and a
+sample of the mix above silence). Escape then ends the game (a first Escape may only end
+the pointer lock, as browsers keep Escape for that), and the page says so. The page's
+console shows no error throughout. In a second page, an effect file replaced by a broken one (in the page's own
 file system, once the title menu shows) has its compiler error shown in the page's dialog
 when a game starts, and the game goes on once it is answered. Screenshots are kept in
 SHOT_DIR.
@@ -109,6 +111,73 @@ def click(browser, x, y):
         browser.pause(0.15)
 
 
+# Kept by the page as the loudest sample the game's sound output has written: SDL's Web
+# Audio output fills a script processor's buffers, whose handler is wrapped to look at them.
+SOUND_PROBE = """
+(function() {
+  window.loudestSample = 0;
+  var make = AudioContext.prototype.createScriptProcessor;
+  var property = Object.getOwnPropertyDescriptor(ScriptProcessorNode.prototype, 'onaudioprocess');
+  AudioContext.prototype.createScriptProcessor = function() {
+    var node = make.apply(this, arguments);
+    Object.defineProperty(node, 'onaudioprocess', {
+      get: function() { return property.get.call(node); },
+      set: function(fill) {
+        property.set.call(node, function(e) {
+          fill.call(this, e);
+          for (var c = 0; c < e.outputBuffer.numberOfChannels; ++c) {
+            var data = e.outputBuffer.getChannelData(c);
+            for (var i = 0; i < data.length; ++i)
+              window.loudestSample = Math.max(window.loudestSample, Math.abs(data[i]));
+          }
+        });
+      }
+    });
+    return node;
+  };
+})();
+"""
+
+# The heads-up clock's seconds ("02:5x") in a 400 x 400 frame.
+CLOCK = (230, 10, 40, 18)
+
+PLAY_SECONDS = 20
+
+
+def clock_pixels(png):
+    picture = read_png(png)
+    x0, y0, w, h = CLOCK
+    return [picture.pixel(x, y)[:3] for y in range(y0, y0 + h) for x in range(x0, x0 + w)]
+
+
+def play_a_while(browser, box, shots):
+    """The player turns (relative motion under the pointer lock), walks and fires for
+    PLAY_SECONDS; the heads-up clock must run and the game's sound be heard."""
+    start_clock = clock_pixels(browser.screenshot(clip=box))
+    x, y = box["x"] + box["width"] / 2, box["y"] + box["height"] / 2
+    end = time.monotonic() + PLAY_SECONDS
+    step = 0
+    while time.monotonic() < end:
+        browser.mouse_move(x + (step % 20) * 3, y)
+        if step % 25 == 0:
+            browser.key_down("w")
+        if step % 25 == 12:
+            browser.key_up("w")
+        if step % 10 == 0:
+            click(browser, x, y)
+        browser.pause(0.1)
+        step += 1
+    browser.key_up("w")
+    browser.screenshot(os.path.join(shots, "web_playing.png"), clip=box)
+    if clock_pixels(browser.screenshot(clip=box)) == start_clock:
+        fail(f"the heads-up clock did not change in {PLAY_SECONDS} s of play")
+    state = browser.evaluate("Module.SDL2 && Module.SDL2.audioContext ? Module.SDL2.audioContext.state : 'none'")
+    loudest = browser.evaluate("window.loudestSample")
+    if state != "running" or not loudest > 0.01:
+        fail(f"no sound: the game's audio context is {state!r}, its loudest sample {loudest}")
+    print(f"   {PLAY_SECONDS} s of play: the clock ran, sound ({state}, loudest sample {loudest:.3f})")
+
+
 def enter_game(browser, box):
     """From the title menu: the pointer takes the menu's cursor onto Play, as a player's
     hand would, and clicks; then the story, which takes a click after half a second."""
@@ -166,7 +235,8 @@ def main():
     reference = reference_screens(driver, run_dir, shots)
 
     with serve(web_dir) as base:
-        with Browser(width=640, height=428, deadline=TITLE_SECONDS + 120) as browser:
+        with Browser(width=640, height=428, deadline=TITLE_SECONDS + 180) as browser:
+            browser.send("Page.addScriptToEvaluateOnNewDocument", {"source": SOUND_PROBE})
             started = time.monotonic()
             browser.navigate(base + "vornex.html", timeout=60)
             box = browser.element_box("canvas")
@@ -190,6 +260,8 @@ def main():
             for screen in enter_game(browser, box):
                 distances[screen] = await_screen(browser, box, screen, reference[screen], STILL_LIMIT, shots)
             distances["play"] = await_screen(browser, box, "play", reference["play"], PLAY_LIMIT, shots)
+            check_console(browser)
+            play_a_while(browser, box, shots)
             check_console(browser)
 
             ended = "document.getElementById('status').textContent === 'VORNEX has ended.'"
