@@ -336,13 +336,16 @@ class Browser:
         self.send("Input.dispatchMouseEvent",
                   {"type": "mouseMoved", "x": x, "y": y, "buttons": buttons})
 
-    def mouse_click(self, x, y, button="left"):
-        """Moves to (x, y), viewport coordinates, and presses and releases the button."""
+    def mouse_click(self, x, y, button="left", hold=0.0):
+        """Moves to (x, y), viewport coordinates, and presses the button, and releases it
+        `hold` seconds later (the page running meanwhile)."""
         self.mouse_move(x, y)
         for kind, buttons in (("mousePressed", MOUSE_BUTTONS[button]), ("mouseReleased", 0)):
             self.send("Input.dispatchMouseEvent", {
                 "type": kind, "x": x, "y": y, "button": button, "buttons": buttons,
                 "clickCount": 1})
+            if kind == "mousePressed" and hold > 0:
+                self.pause(hold)
 
     def key_down(self, name):
         key, code, vk, text = KEYS[name]

@@ -103,14 +103,6 @@ def await_screen(browser, box, name, reference, limit, shots, seconds=30):
         browser.pause(0.25)
 
 
-def click(browser, x, y):
-    for kind in ("mousePressed", "mouseReleased"):
-        browser.send("Input.dispatchMouseEvent", {"type": kind, "x": x, "y": y, "button": "left",
-                                                  "buttons": 1 if kind == "mousePressed" else 0,
-                                                  "clickCount": 1})
-        browser.pause(0.15)
-
-
 # Kept by the page as the loudest sample the game's sound output has written: SDL's Web
 # Audio output fills a script processor's buffers, whose handler is wrapped to look at them.
 SOUND_PROBE = """
@@ -164,7 +156,7 @@ def play_a_while(browser, box, shots):
         if step % 25 == 12:
             browser.key_up("w")
         if step % 10 == 0:
-            click(browser, x, y)
+            browser.mouse_click(x, y, hold=0.15)
         browser.pause(0.1)
         step += 1
     browser.key_up("w")
@@ -185,10 +177,10 @@ def enter_game(browser, box):
     for step in range(20):
         browser.mouse_move(x + 2 * step, y + 3 * step)
         browser.pause(0.05)
-    click(browser, x + 38, y + 57)
+    browser.mouse_click(x + 38, y + 57, hold=0.15)
     yield "story"
     browser.pause(0.7)
-    click(browser, x + 38, y + 57)
+    browser.mouse_click(x + 38, y + 57, hold=0.15)
 
 
 # An effect whose pixel shader, on its line 2, reads a name nothing declares.
