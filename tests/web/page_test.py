@@ -5,12 +5,14 @@ it) within the limit the Wine comparison uses for still screens. The mouse then 
 menu's cursor onto Play and clicks, the story shows, a click starts a game, and its first
 frames (the effects compiled from their HLSL in the page, the arms, the ground) look like
 the desktop's. The player then turns, walks and fires for 20 s under the pointer lock: the
-heads-up clock runs and the game's sound is heard (the page's Web Audio running, and a
-sample of the mix above silence). Escape then ends the game (a first Escape may only end
+heads-up clock runs, a bolt and a burst are seen, and the game's sound is heard (the
+page's Web Audio running, and a sample of the mix above silence). Escape then ends the game (a first Escape may only end
 the pointer lock, as browsers keep Escape for that), and the page says so. The page's
-console shows no error throughout. In a second page, an effect file replaced by a broken one (in the page's own
-file system, once the title menu shows) has its compiler error shown in the page's dialog
-when a game starts, and the game goes on once it is answered. Screenshots are kept in
+console shows no error throughout. In a second page, in a wide window, an effect file
+replaced by a broken one (in the page's own file system, once the title menu shows) has its
+compiler error shown in the page's dialog when a game starts, and the game goes on once it
+is answered; the window then turns tall, and the picture stays the largest square that
+fits. Screenshots are kept in
 SHOT_DIR.
 
     page_test.py WEB_DIR HEADLESS_DRIVER RUN_DIR SHOT_DIR
@@ -135,18 +137,57 @@ CLOCK = (230, 10, 40, 18)
 
 PLAY_SECONDS = 20
 
+# What a bolt and a burst look like in a play frame, looked at on every second pixel of
+# every second row below the heads-up line. A bolt is the only bright blue in the game's
+# pictures (none on the ground, in the sky or on the menus). A burst's particles are glows
+# with white centres: patches of 20 and more white samples, where the sun's core, the
+# arms' glow and the stars are specks of at most 15.
+BOLT_SAMPLES = 50
+BURST_GLOWS = 3
+GLOW_SAMPLES = 20
 
-def clock_pixels(png):
-    picture = read_png(png)
+
+def bolt_and_burst(picture):
+    """The number of bolt-blue samples in the frame, and of white patches as big as a
+    burst's glows."""
+    bolt, white = 0, set()
+    for y in range(30, picture.height, 2):
+        for x in range(0, picture.width, 2):
+            r, g, b, _ = picture.pixel(x, y)
+            bolt += b > 200 and b > r + 40 and b > g + 30
+            if r > 245 and g > 235 and b > 200:
+                white.add((x, y))
+    glows = 0
+    while white:
+        patch, size = [white.pop()], 0
+        while patch:
+            x, y = patch.pop()
+            size += 1
+            for near in ((x + 2, y), (x - 2, y), (x, y + 2), (x, y - 2)):
+                if near in white:
+                    white.remove(near)
+                    patch.append(near)
+        glows += size >= GLOW_SAMPLES
+    return bolt, glows
+
+
+def clock_pixels(picture):
     x0, y0, w, h = CLOCK
     return [picture.pixel(x, y)[:3] for y in range(y0, y0 + h) for x in range(x0, x0 + w)]
 
 
 def play_a_while(browser, box, shots):
-    """The player turns (relative motion under the pointer lock), walks and fires for
-    PLAY_SECONDS; the heads-up clock must run and the game's sound be heard."""
-    start_clock = clock_pixels(browser.screenshot(clip=box))
+    """The player looks down a little (so that bolts land near), then turns (relative
+    motion under the pointer lock), walks and fires for PLAY_SECONDS, a frame looked at
+    each step: the heads-up clock must run, a bolt and a burst be seen, and the game's
+    sound be heard."""
+    start_clock = clock_pixels(read_png(browser.screenshot(clip=box)))
     x, y = box["x"] + box["width"] / 2, box["y"] + box["height"] / 2
+    for step in range(1, 9):
+        browser.mouse_move(x, y + 6 * step)
+        browser.pause(0.05)
+    y += 48
+    seen = {"bolt": 0, "burst": 0}
     end = time.monotonic() + PLAY_SECONDS
     step = 0
     while time.monotonic() < end:
@@ -157,30 +198,42 @@ def play_a_while(browser, box, shots):
             browser.key_up("w")
         if step % 10 == 0:
             browser.mouse_click(x, y, hold=0.15)
-        browser.pause(0.1)
+        shot = browser.screenshot(clip=box)
+        bolt, glows = bolt_and_burst(read_png(shot))
+        for name, count, least in (("bolt", bolt, BOLT_SAMPLES), ("burst", glows, BURST_GLOWS)):
+            if count >= least and count > seen[name]:
+                seen[name] = count
+                with open(os.path.join(shots, f"web_{name}.png"), "wb") as f:
+                    f.write(shot)
         step += 1
     browser.key_up("w")
-    browser.screenshot(os.path.join(shots, "web_playing.png"), clip=box)
-    if clock_pixels(browser.screenshot(clip=box)) == start_clock:
+    last = browser.screenshot(os.path.join(shots, "web_playing.png"), clip=box)
+    if clock_pixels(read_png(last)) == start_clock:
         fail(f"the heads-up clock did not change in {PLAY_SECONDS} s of play")
+    missing = [name for name, pixels in seen.items() if not pixels]
+    if missing:
+        fail(f"no {' and no '.join(missing)} seen in {PLAY_SECONDS} s of firing ({step} frames looked at)")
     state = browser.evaluate("Module.SDL2 && Module.SDL2.audioContext ? Module.SDL2.audioContext.state : 'none'")
     loudest = browser.evaluate("window.loudestSample")
     if state != "running" or not loudest > 0.01:
         fail(f"no sound: the game's audio context is {state!r}, its loudest sample {loudest}")
-    print(f"   {PLAY_SECONDS} s of play: the clock ran, sound ({state}, loudest sample {loudest:.3f})")
+    print(f"   {PLAY_SECONDS} s of play, {step} frames looked at: the clock ran; a bolt ({seen['bolt']} "
+          f"blue samples) and a burst ({seen['burst']} glows) seen; sound ({state}, loudest sample {loudest:.3f})")
 
 
 def enter_game(browser, box):
     """From the title menu: the pointer takes the menu's cursor onto Play, as a player's
-    hand would, and clicks; then the story, which takes a click after half a second."""
+    hand would, and clicks; then the story, which takes a click after half a second. The
+    pointer's path is in the back buffer's pixels, scaled to the canvas as the page shows it."""
     x, y = box["x"] + box["width"] / 2, box["y"] + box["height"] / 2
+    scale = box["width"] / 400
     for step in range(20):
-        browser.mouse_move(x + 2 * step, y + 3 * step)
+        browser.mouse_move(x + 2 * step * scale, y + 3 * step * scale)
         browser.pause(0.05)
-    browser.mouse_click(x + 38, y + 57, hold=0.15)
+    browser.mouse_click(x + 38 * scale, y + 57 * scale, hold=0.15)
     yield "story"
     browser.pause(0.7)
-    browser.mouse_click(x + 38, y + 57, hold=0.15)
+    browser.mouse_click(x + 38 * scale, y + 57 * scale, hold=0.15)
 
 
 # An effect whose pixel shader, on its line 2, reads a name nothing declares.
@@ -190,10 +243,24 @@ BROKEN_EFFECT = ("float4 VS(float4 p : POSITION) : POSITION { return p; }\n"
                  " PixelShader = compile ps_2_0 PS(); } }\n")
 
 
+def canvas_fits(browser, width, height):
+    """The canvas is the largest square under the page's 28-pixel line that fits a
+    browser window of width x height, centred across it; its box."""
+    side = min(width, height - 28)
+    box = browser.element_box("canvas")
+    found = tuple(round(box[k]) for k in ("x", "y", "width", "height"))
+    if found != ((width - side) // 2, 28, side, side):
+        fail(f"in a {width} x {height} window the canvas is at {found[:2]}, {found[2]} x {found[3]}, "
+             f"not the centred {side}-pixel square")
+    return box
+
+
 def broken_effect_shows(base, shots, reference_title):
-    with Browser(width=640, height=428, deadline=120) as browser:
+    """Also in a wide window, then a tall one, as a player may resize it: the picture
+    stays the largest square that fits, and the pointer's place on it is read right."""
+    with Browser(width=900, height=528, deadline=120) as browser:
         browser.navigate(base + "vornex.html", timeout=60)
-        box = browser.element_box("canvas")
+        box = canvas_fits(browser, 900, 528)
         await_screen(browser, box, "title_again", reference_title, STILL_LIMIT, shots, TITLE_SECONDS)
         browser.evaluate(f"FS.writeFile('/ShdPlasma.fx', {BROKEN_EFFECT!r}); true")
         for _ in enter_game(browser, box):
@@ -216,6 +283,11 @@ def broken_effect_shows(base, shots, reference_title):
         browser.pause(1.0)
         if browser.evaluate(dialog) or browser.screenshot(clip=box) == before:
             fail("the game did not go on after the effect's error was answered")
+        browser.send("Emulation.setDeviceMetricsOverride",
+                     {"width": 500, "height": 800, "deviceScaleFactor": 1, "mobile": False})
+        browser.pause(0.5)
+        box = canvas_fits(browser, 500, 800)
+        browser.screenshot(os.path.join(shots, "web_tall_window.png"), clip=box)
         print(f"   a broken effect file: the page's dialog named {wanted!r}, and the game went on")
 
 
