@@ -124,6 +124,10 @@ GLenum gl_primitive(D3DPRIMITIVETYPE type);
 // Waits out the rest of one refresh period since the previous Present (present_pacing.h)
 // and stamps this one.
 void hold_to_refresh(D3d9DeviceState* state);
+// The largest rectangle of a width x height picture's shape that fits a target of
+// target_width x target_height, centred in it (GL's window coordinates; the rounding puts
+// any odd pixel of the bars on the right and top).
+RECT fitted_rect(int width, int height, int target_width, int target_height);
 }  // namespace d3d9
 
 #endif  // VORNEX_PLATFORM_D3D9_INTERNAL_H

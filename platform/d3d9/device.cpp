@@ -556,8 +556,26 @@ HRESULT IDirect3DDevice9::EndScene() {
   return D3D_OK;
 }
 
+namespace d3d9 {
+
+RECT fitted_rect(int width, int height, int target_width, int target_height) {
+  if (width <= 0 || height <= 0) return RECT{0, 0, target_width, target_height};
+  // Whichever side limits the picture fills the target's side; the other keeps the shape.
+  const long long w = width, h = height;
+  LONG fit_w = target_width, fit_h = target_height;
+  if (target_width * h > target_height * w)
+    fit_w = static_cast<LONG>(target_height * w / h);
+  else
+    fit_h = static_cast<LONG>(target_width * h / w);
+  const LONG left = (target_width - fit_w) / 2, bottom = (target_height - fit_h) / 2;
+  return RECT{left, bottom, left + fit_w, bottom + fit_h};
+}
+
+}  // namespace d3d9
+
 // Stretches the back buffer onto the window's current client area and waits for the
-// retrace: a resized window keeps its back buffer, as on Windows. With the default
+// retrace: a resized window keeps its back buffer, as on Windows. A full-screen window
+// shows it as large as it fits with its own shape, centred, and black around it. With the default
 // interval Present also returns no sooner than one display refresh after the previous
 // one, where the swap does not wait (software rendering, vsync forced off): the game's
 // speeds are per pass.
@@ -570,8 +588,15 @@ HRESULT IDirect3DDevice9::Present(const RECT*, const RECT*, HWND, const void*) {
   glBindFramebuffer(GL_READ_FRAMEBUFFER, state->framebuffer);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glDisable(GL_SCISSOR_TEST);
-  glBlitFramebuffer(0, 0, state->backBufferWidth, state->backBufferHeight, 0, 0, w, h, GL_COLOR_BUFFER_BIT,
-                    GL_LINEAR);
+  RECT to{0, 0, w, h};
+  if (state->window->full_screen) {
+    to = d3d9::fitted_rect(state->backBufferWidth, state->backBufferHeight, w, h);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);  // Clear sets it again before it is needed
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+  glBlitFramebuffer(0, 0, state->backBufferWidth, state->backBufferHeight, to.left, to.top, to.right,
+                    to.bottom, GL_COLOR_BUFFER_BIT, GL_LINEAR);
   SDL_GL_SwapWindow(state->window->sdl);
   glBindFramebuffer(GL_FRAMEBUFFER, state->framebuffer);
   if (state->swapInterval != 0) d3d9::hold_to_refresh(state);

@@ -11,6 +11,7 @@
 
 #include <SDL_syswm.h>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <algorithm>
@@ -80,6 +81,23 @@ bool x11_event_destroys(const SDL_Event& event, HWND hwnd) {
 
 bool x11_window_lost(HWND hwnd) {
   return hwnd && hwnd->x11_window != 0 && g_lost_window == hwnd->x11_window;
+}
+
+bool window_manager_present(HWND hwnd) {
+  Display* display = nullptr;
+  Window window = 0;
+  if (!x11_ids(hwnd, &display, &window)) return true;
+  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+  if (check == None) return false;
+  Atom type = None;
+  int format = 0;
+  unsigned long items = 0, left = 0;
+  unsigned char* value = nullptr;
+  const bool found = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type,
+                                        &format, &items, &left, &value) == Success &&
+                     type == XA_WINDOW && items == 1;
+  if (value) XFree(value);
+  return found;
 }
 
 void x11_settle() {

@@ -23,14 +23,15 @@ bool g_focused = false;
 bool g_relative = false;
 bool g_skip_next_motion = false;  // the first relative report after a grab can be a stale jump
 int g_show_count = 0;             // ShowCursor's display counter; hidden below 0
+// The client size the program last heard of through WM_SIZE: the centre it re-centres on.
+POINT g_client_heard{0, 0};
 
+// The client area as the program knows it from WM_SIZE: a resize not yet heard of must
+// not pull the cursor off the centre the program still re-centres on.
 void clamp_to_client(POINT* p) {
-  HWND hwnd = win32::current_window();
-  int w = 0, h = 0;
-  win32::client_size(hwnd, &w, &h);
-  if (w <= 0 || h <= 0) return;
-  p->x = std::clamp<LONG>(p->x, 0, w - 1);
-  p->y = std::clamp<LONG>(p->y, 0, h - 1);
+  if (g_client_heard.x <= 0 || g_client_heard.y <= 0) return;
+  p->x = std::clamp<LONG>(p->x, 0, g_client_heard.x - 1);
+  p->y = std::clamp<LONG>(p->y, 0, g_client_heard.y - 1);
 }
 
 void apply_system_cursor_visibility() {
@@ -113,9 +114,21 @@ void cursor_on_window_created(HWND hwnd) {
   int w = 0, h = 0;
   client_size(hwnd, &w, &h);
   g_cursor = POINT{w / 2, h / 2};
+  g_client_heard = POINT{w, h};
 }
 
 POINT cursor_position() { return g_cursor; }
+
+// The program re-centres the cursor on its client area's centre, as it knows it from
+// WM_SIZE; when it hears of a new size (a resize, full screen), the cursor keeps its place
+// from the centre, so that the change does not read as a sweep of the mouse.
+void cursor_on_size_heard(LPARAM size) {
+  const POINT now{LOWORD(size), HIWORD(size)};
+  g_cursor.x += now.x / 2 - g_client_heard.x / 2;
+  g_cursor.y += now.y / 2 - g_client_heard.y / 2;
+  g_client_heard = now;
+  clamp_to_client(&g_cursor);
+}
 
 void release_held_input(HWND hwnd) {
   for (int vk = 0; vk < 256; ++vk) {

@@ -83,6 +83,7 @@ void translate(const SDL_Event& event) {
   switch (event.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
+      if (win32::full_screen_key(hwnd, event.key)) return;
       int vk = virtual_key(event.key.keysym.sym);
       if (vk == 0) return;
       bool down = event.type == SDL_KEYDOWN;
@@ -225,7 +226,9 @@ BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
 
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg) {
   if (!lpMsg || !win32::is_window(lpMsg->hwnd) || !lpMsg->hwnd->proc) return 0;
-  return lpMsg->hwnd->proc(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
+  const LRESULT result = lpMsg->hwnd->proc(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
+  if (lpMsg->message == WM_SIZE) win32::cursor_on_size_heard(lpMsg->lParam);
+  return result;
 }
 
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM, LPARAM) {

@@ -18,6 +18,7 @@ struct HWND__ {
   int references = 1;      // DestroyWindow drops one; a device on the window holds another
   bool gone = false;       // destroyed from outside: the system window no longer exists
   unsigned long x11_window = 0;  // the X11 window's id, on an X11 display
+  bool full_screen = false;      // covers the desktop (toggle_full_screen)
 };
 
 namespace win32 {
@@ -68,6 +69,16 @@ bool input_capture_lost();
 // player had let go of them.
 void release_held_input(HWND hwnd);
 
+// Full screen: the toggle's keys (Alt+Enter, F11), which it takes before the program
+// sees them; true when the key event was one of them (full_screen_keys.cpp).
+bool full_screen_key(HWND hwnd, const SDL_KeyboardEvent& key);
+// Switches the window between its own size and place and the whole desktop, or the page
+// between the browser's window and the whole screen.
+void toggle_full_screen(HWND hwnd);
+// The window starts full screen where the launcher asked for it (VORNEX_FULLSCREEN=1);
+// called when the window is first shown.
+void start_full_screen_if_asked(HWND hwnd);
+
 // SDL's hints for the target's video, set before SDL's video starts.
 void set_target_video_hints();
 
@@ -79,6 +90,10 @@ void watch_x11_window(HWND hwnd);
 bool x11_event_destroys(const SDL_Event& event, HWND hwnd);
 // Whether a request naming hwnd's X11 window failed because it no longer exists.
 bool x11_window_lost(HWND hwnd);
+// Whether a window manager runs where hwnd shows, to answer a request for full screen:
+// on an X11 display one that says so (the EWMH's _NET_SUPPORTING_WM_CHECK); other video
+// drivers (Wayland) always have their compositor.
+bool window_manager_present(HWND hwnd);
 // Waits until the X server has answered every request sent, so that errors about a
 // window already gone arrive while they are still recognised as such.
 void x11_settle();
@@ -111,6 +126,8 @@ void cursor_on_window_gone(HWND hwnd);
 // A new window starts with the cursor at its client centre.
 void cursor_on_window_created(HWND hwnd);
 POINT cursor_position();
+// The window procedure has heard of a new client size (WM_SIZE's lParam).
+void cursor_on_size_heard(LPARAM size);
 
 // A Windows file name as this system spells it: backslashes become slashes, so
 // "Art\\Title.png" opens Art/Title.png below the working directory.

@@ -215,6 +215,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
     SDL_ShowWindow(hWnd->sdl);
     SDL_RaiseWindow(hWnd->sdl);
     win32::window_shown();
+    if (!was_visible) win32::start_full_screen_if_asked(hWnd);
   }
   return was_visible ? TRUE : FALSE;
 }

@@ -214,13 +214,56 @@ TEST_F(Win32Window, ClosingTheWindowDestroysItThroughDefWindowProc) {
   ASSERT_NE(RegisterClassExA(&wc), 0);  // for TearDown's unregister
 }
 
-TEST_F(Win32Window, ResizeArrivesAsSizeMessage) {
+TEST_F(Win32Window, ResizeArrivesAsSizeMessageAndTheCursorKeepsItsPlaceFromTheCentre) {
+  SetCursorPos(210, 195);  // 10 right of and 5 above the 400 x 400 client's centre
   push_window_event(SDL_WINDOWEVENT_SIZE_CHANGED, 640, 480);
   MSG msg;
   ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_SIZE));
   EXPECT_EQ(LOWORD(msg.lParam), 640);
   EXPECT_EQ(HIWORD(msg.lParam), 480);
+  POINT p;
+  GetCursorPos(&p);
+  EXPECT_EQ(p.x, 210) << "the program re-centres on the old centre until its window procedure hears";
+  DispatchMessageA(&msg);
+  GetCursorPos(&p);
+  EXPECT_EQ(p.x, 330);
+  EXPECT_EQ(p.y, 235);
+  SetCursorPos(600, 470);
+  GetCursorPos(&p);
+  EXPECT_EQ(p.x, 600) << "the cursor has the new client area to move in";
+  EXPECT_EQ(p.y, 470);
+}
+
+TEST_F(Win32Window, FullScreenKeysToggleAndNeverReachTheProgram) {
+  auto push_enter = [](bool down, Uint16 mod) {
+    SDL_Event event{};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.keysym.sym = SDLK_RETURN;
+    event.key.keysym.mod = mod;
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+  };
+  // Only key messages count: the window's new size comes as WM_SIZE.
+  auto key_messages = [] {
+    std::vector<MSG> keys;
+    for (const MSG& msg : drain())
+      if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) keys.push_back(msg);
+    return keys;
+  };
+  push_key(SDLK_F11, true);
+  push_key(SDLK_F11, false);
+  EXPECT_TRUE(key_messages().empty());
+  EXPECT_TRUE(hwnd->full_screen);
+  // Alt let go before Enter: the release still belongs to the toggle.
+  push_enter(true, KMOD_LALT);
+  push_enter(false, KMOD_NONE);
+  EXPECT_TRUE(key_messages().empty());
+  EXPECT_FALSE(hwnd->full_screen);
+  push_enter(true, KMOD_NONE);
+  push_enter(false, KMOD_NONE);
+  std::vector<MSG> plain = key_messages();
+  ASSERT_EQ(plain.size(), 2u) << "Enter alone is the program's";
+  EXPECT_EQ(plain[0].wParam, static_cast<WPARAM>(VK_RETURN));
 }
 
 TEST_F(Win32Window, CursorLivesInClientCoordinatesAndStaysInside) {
