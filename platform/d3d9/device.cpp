@@ -204,7 +204,7 @@ HRESULT D3d9DeviceState::create(HWND window, const D3DPRESENT_PARAMETERS& params
 
   int w = static_cast<int>(params.BackBufferWidth);
   int h = static_cast<int>(params.BackBufferHeight);
-  if (w == 0 || h == 0) win32::client_size(window, &w, &h);
+  if (w == 0 || h == 0) win32::windowed_client_size(window, &w, &h);
   state->backBufferWidth = w > 0 ? w : 1;
   state->backBufferHeight = h > 0 ? h : 1;
   state->swapInterval = params.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1;

@@ -14,18 +14,17 @@
 
 namespace {
 
-// Where the window was before it went full screen, to go back to.
-struct WindowedPlace {
-  int x = 0, y = 0, width = 0, height = 0;
+// How the window was before it went full screen (its place and size are in the HWND).
+struct WindowedLook {
   bool bordered = true;
   bool by_window_manager = false;  // SDL's full screen, rather than the window placed over the display
 };
-WindowedPlace g_windowed;
+WindowedLook g_windowed;
 
 void go_full_screen(HWND hwnd) {
   SDL_Window* sdl = hwnd->sdl;
-  SDL_GetWindowPosition(sdl, &g_windowed.x, &g_windowed.y);
-  SDL_GetWindowSize(sdl, &g_windowed.width, &g_windowed.height);
+  SDL_GetWindowPosition(sdl, &hwnd->windowed.x, &hwnd->windowed.y);
+  SDL_GetWindowSize(sdl, &hwnd->windowed.w, &hwnd->windowed.h);
   g_windowed.bordered = (SDL_GetWindowFlags(sdl) & SDL_WINDOW_BORDERLESS) == 0;
   g_windowed.by_window_manager = win32::window_manager_present(hwnd);
   if (g_windowed.by_window_manager) {
@@ -54,8 +53,8 @@ void go_windowed(HWND hwnd) {
     return;
   }
   SDL_SetWindowBordered(sdl, g_windowed.bordered ? SDL_TRUE : SDL_FALSE);
-  SDL_SetWindowSize(sdl, g_windowed.width, g_windowed.height);
-  SDL_SetWindowPosition(sdl, g_windowed.x, g_windowed.y);
+  SDL_SetWindowSize(sdl, hwnd->windowed.w, hwnd->windowed.h);
+  SDL_SetWindowPosition(sdl, hwnd->windowed.x, hwnd->windowed.y);
   hwnd->full_screen = false;
 }
 

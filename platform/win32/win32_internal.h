@@ -19,6 +19,7 @@ struct HWND__ {
   bool gone = false;       // destroyed from outside: the system window no longer exists
   unsigned long x11_window = 0;  // the X11 window's id, on an X11 display
   bool full_screen = false;      // covers the desktop (toggle_full_screen)
+  SDL_Rect windowed{};           // its place and client size when it does not
 };
 
 namespace win32 {
@@ -100,6 +101,10 @@ void x11_settle();
 
 // Client-area size of the window (its SDL drawable size in window coordinates).
 void client_size(HWND hwnd, int* width, int* height);
+// The client size the window has in its own place: the size it goes back to while it is
+// full screen. A back buffer made to the window's size takes this one, so that the
+// picture is the same whether the game started full screen or not.
+void windowed_client_size(HWND hwnd, int* width, int* height);
 
 // SIGTERM and SIGINT as requests to close the window (desktop/quit_signals.cpp; a
 // browser has no signals). Only the

@@ -135,6 +135,15 @@ void client_size(HWND hwnd, int* width, int* height) {
   if (hwnd && hwnd->sdl) SDL_GetWindowSize(hwnd->sdl, width, height);
 }
 
+void windowed_client_size(HWND hwnd, int* width, int* height) {
+  if (hwnd && hwnd->full_screen) {
+    *width = hwnd->windowed.w;
+    *height = hwnd->windowed.h;
+    return;
+  }
+  client_size(hwnd, width, height);
+}
+
 }  // namespace win32
 
 ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* lpwcx) {

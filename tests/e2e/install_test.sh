@@ -33,6 +33,9 @@ done
 echo "-- the desktop entry starts the command and names the icon, a 128 x 128 PNG"
 grep -qx 'Exec=vornex' "$usr/share/applications/vornex.desktop" || fail "the desktop entry does not run vornex"
 grep -qx 'Icon=vornex' "$usr/share/applications/vornex.desktop" || fail "the desktop entry does not name the icon"
+sed -n '/^\[Desktop Action fullscreen\]$/,$p' "$usr/share/applications/vornex.desktop" >"$scratch/action"
+grep -qx 'Actions=fullscreen;' "$usr/share/applications/vornex.desktop" && grep -qx 'Name=Play full screen' "$scratch/action" &&
+  grep -qx 'Exec=vornex --fullscreen' "$scratch/action" || fail "the desktop entry has no action 'Play full screen'"
 size=$(identify -format '%m %wx%h' "$usr/share/icons/hicolor/128x128/apps/vornex.png")
 [ "$size" = "PNG 128x128" ] || fail "the icon is $size"
 
@@ -56,4 +59,16 @@ echo "-- Escape quits with status 0"
 xdotool key Escape
 wait_for_exit "Escape did not end the installed game"
 [ "$status" = 0 ] || fail "exit status $status"
+
+echo "-- 'vornex --fullscreen' starts it full screen; an unknown option is refused"
+start_game --fullscreen
+await_geometry 1024x768+0+0
+sleep 2
+import -window root "$shots/installed_full_screen.png"
+check_full_screen_picture "$shots/installed_full_screen.png" "$scratch/square.png"
+xdotool key Escape
+wait_for_exit "Escape did not end the full-screen game"
+[ "$status" = 0 ] || fail "exit status $status"
+"$usr/bin/vornex" --windowed 2>"$scratch/refused" && fail "an unknown option was taken"
+grep -qF "unknown option '--windowed'" "$scratch/refused" || fail "the refusal does not name the option: $(cat "$scratch/refused")"
 echo "install_test: all passed"

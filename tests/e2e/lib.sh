@@ -22,9 +22,10 @@ fail() {
 
 # ---- the program ------------------------------------------------------------------------
 
-# Starts $exe in $rundir (its process in $pid), waits for its window (in $wid) and focuses it.
+# Starts $exe in $rundir with arguments $@ (its process in $pid), waits for its window (in
+# $wid) and focuses it.
 start_game() {
-  (cd "$rundir" && exec "$exe") &
+  (cd "$rundir" && exec "$exe" "$@") &
   pid=$!
   wid=$(timeout 20 xdotool search --sync --name '^VORNEX $' | head -n 1)
   [ -n "$wid" ] || fail "no window titled 'VORNEX ' appeared"
@@ -86,6 +87,34 @@ solid_white='r > 0.9 && g > 0.9 && b > 0.9'
 
 # True when number $1 is less than number $2 (decimals allowed).
 less_than() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
+
+# Waits up to five seconds for the window to be $1 (WxH+X+Y) on the screen.
+await_geometry() {
+  local wanted=$1 now=""
+  for _ in $(seq 50); do
+    eval "$(xdotool getwindowgeometry --shell "$wid")"
+    now="${WIDTH}x${HEIGHT}+${X}+${Y}"
+    [ "$now" = "$wanted" ] && return 0
+    sleep 0.1
+  done
+  fail "the window is $now, not $wanted"
+}
+
+# The game full screen on the 1024 x 768 screen, in screenshot $1 (the whole screen): the
+# picture the largest centred square, 768 x 768, its edges reaching black bars 128 wide.
+# Its square, scaled to 400 x 400, is left in $2 for a comparison with the window's.
+check_full_screen_picture() {
+  local shot=$1 square=$2 lit='r > 0.04 || g > 0.04 || b > 0.04' n
+  for bar in 128x768+0+0 128x768+896+0; do
+    n=$(count_pixels "$shot" "$bar" "$lit")
+    [ "$n" = 0 ] || fail "$n pixels of the bar $bar are not black ($shot)"
+  done
+  for edge in 1x768+128+0 1x768+895+0; do
+    n=$(count_pixels "$shot" "$edge" "$lit")
+    [ "$n" -gt 600 ] || fail "the picture does not reach the bar at $edge: $n lit pixels ($shot)"
+  done
+  convert "$shot" -crop 768x768+128+0 +repage -resize '400x400!' "$square"
+}
 
 # ---- input ------------------------------------------------------------------------------
 

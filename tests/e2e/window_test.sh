@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The real program in a real X server: the window's title and client size, Escape
+# The real program in a real X server: the window's title and client size, full screen
+# and back (the menu's cursor staying where it was), Escape
 # quitting on release only, closing the window, and the window destroyed by another
 # client or SIGTERM / SIGINT sent to the program, on every screen and during loading.
 # Run inside an X server (xvfb-run).
@@ -14,6 +15,24 @@ start_game
 eval "$(xdotool getwindowgeometry --shell "$wid")"
 [ "$WIDTH" = 400 ] && [ "$HEIGHT" = 400 ] || fail "client area is ${WIDTH}x${HEIGHT}, not 400x400"
 window_shot "$shots/window.png" 2>/dev/null || true
+
+echo "-- Alt+Enter: full screen, a centred square picture between black bars; F11: the window again"
+sleep 2  # the title menu
+window_shot "$shots/window_title.png"
+xdotool key alt+Return
+await_geometry 1024x768+0+0
+sleep 0.5
+import -window root "$shots/full_screen.png"
+check_full_screen_picture "$shots/full_screen.png" "$shots/full_screen_square.png"
+d=$(distance "$shots/window_title.png" "$shots/full_screen_square.png")
+echo "   full screen against the window: distance $d"
+less_than "$d" 0.06 || fail "the full-screen picture is not the window's (distance $d)"
+xdotool key F11
+await_geometry 400x400+0+0
+sleep 0.5
+window_shot "$shots/window_again.png"
+d=$(distance "$shots/window_title.png" "$shots/window_again.png")
+less_than "$d" 0.06 || fail "the window after full screen is not as before (distance $d)"
 
 echo "-- Escape held does nothing; released, it quits with status 0"
 xdotool keydown Escape
