@@ -17,6 +17,7 @@ namespace {
 
 BYTE g_key_down[256];
 BYTE g_key_toggled[256];
+bool g_device_down[256];  // held on the keyboard or the mouse, as SDL reported it
 
 POINT g_cursor{0, 0};
 bool g_focused = false;
@@ -130,7 +131,15 @@ void cursor_on_size_heard(LPARAM size) {
   clamp_to_client(&g_cursor);
 }
 
+void note_device_input(int vk, bool down) {
+  if (vk >= 0 && vk < 256) g_device_down[vk] = down;
+}
+
+bool devices_hold(int vk) { return vk >= 0 && vk < 256 && g_device_down[vk]; }
+
 void release_held_input(HWND hwnd) {
+  std::fill(std::begin(g_device_down), std::end(g_device_down), false);
+  gamepads_let_go(nullptr);  // the releases follow here, once each
   for (int vk = 0; vk < 256; ++vk) {
     if (!g_key_down[vk]) continue;
     if (vk == VK_LBUTTON)
@@ -153,6 +162,10 @@ SHORT WINAPI GetKeyState(int nVirtKey) {
 BOOL WINAPI GetCursorPos(LPPOINT lpPoint) {
   if (!lpPoint) return FALSE;
   win32::pump_sdl_events();
+  const POINT stick = win32::gamepad_cursor_step();
+  g_cursor.x += stick.x;
+  g_cursor.y += stick.y;
+  clamp_to_client(&g_cursor);
   *lpPoint = g_cursor;
   return TRUE;
 }

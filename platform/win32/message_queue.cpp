@@ -79,6 +79,7 @@ LPARAM key_lparam(const SDL_KeyboardEvent& key, bool down) {
 
 void translate(const SDL_Event& event) {
   HWND hwnd = win32::current_window();
+  if (win32::gamepad_event(hwnd, event)) return;
   if (!hwnd) return;
   switch (event.type) {
     case SDL_KEYDOWN:
@@ -87,6 +88,8 @@ void translate(const SDL_Event& event) {
       int vk = virtual_key(event.key.keysym.sym);
       if (vk == 0) return;
       bool down = event.type == SDL_KEYDOWN;
+      win32::note_device_input(vk, down);
+      if (!down && win32::gamepads_hold(vk)) return;  // a controller still holds it
       win32::queue_message(hwnd, down ? WM_KEYDOWN : WM_KEYUP, vk, key_lparam(event.key, down));
       return;
     }
@@ -95,6 +98,8 @@ void translate(const SDL_Event& event) {
       if (event.button.button != SDL_BUTTON_LEFT) return;
       POINT at = win32::cursor_position();
       bool down = event.type == SDL_MOUSEBUTTONDOWN;
+      win32::note_device_input(VK_LBUTTON, down);
+      if (!down && win32::gamepads_hold(VK_LBUTTON)) return;
       win32::queue_message(hwnd, down ? WM_LBUTTONDOWN : WM_LBUTTONUP, down ? 0x0001 : 0,
                            MAKELPARAM(at.x, at.y));
       return;
@@ -119,6 +124,9 @@ void translate(const SDL_Event& event) {
           return;
         case SDL_WINDOWEVENT_FOCUS_LOST:
           win32::cursor_on_focus(hwnd, false);
+          // Controllers are not heard without the focus, and would hold what they held.
+          win32::note_device_input(VK_LBUTTON, false);
+          win32::gamepads_let_go(hwnd);
           // A button held while focus leaves would otherwise stay down for good.
           if (GetKeyState(VK_LBUTTON) & 0x8000) {
             POINT at = win32::cursor_position();

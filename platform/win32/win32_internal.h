@@ -138,6 +138,23 @@ void cursor_on_size_heard(LPARAM size);
 // "Art\\Title.png" opens Art/Title.png below the working directory.
 std::string native_path(const char* windows_path);
 
+// Game controllers (gamepad.cpp): started with the video; their events become key and
+// button messages for hwnd (none while there is no window). True when the event was a
+// controller's.
+void start_gamepads();
+bool gamepad_event(HWND hwnd, const SDL_Event& event);
+// Lets go of everything the controllers hold, queueing the releases for hwnd (or none).
+void gamepads_let_go(HWND hwnd);
+// Whether a controller holds the key or the left button (VK_LBUTTON).
+bool gamepads_hold(int vk);
+// How far the right stick moves the cursor at this read of it, in pixels.
+POINT gamepad_cursor_step();
+
+// What the keyboard and the mouse hold down, as SDL reported it: the controllers release
+// a key only when these do not hold it too, and the other way round.
+void note_device_input(int vk, bool down);
+bool devices_hold(int vk);
+
 // Key state as of the last input message retrieved.
 void key_state_on_retrieve(const MSG& msg);
 void key_state_reset();

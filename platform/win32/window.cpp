@@ -88,6 +88,7 @@ bool ensure_video() {
     return false;
   }
   g_video_ready = true;
+  start_gamepads();
   return true;
 }
 

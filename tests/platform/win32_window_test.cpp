@@ -266,6 +266,102 @@ TEST_F(Win32Window, FullScreenKeysToggleAndNeverReachTheProgram) {
   EXPECT_EQ(plain[0].wParam, static_cast<WPARAM>(VK_RETURN));
 }
 
+// A controller as SDL's virtual joystick makes one, in SDL's standard layout.
+class VirtualController {
+ public:
+  VirtualController() {
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");  // the test's window has no focus
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    index_ = SDL_JoystickAttachVirtualEx(&desc);
+    joystick_ = index_ >= 0 ? SDL_JoystickOpen(index_) : nullptr;
+  }
+  ~VirtualController() { unplug(); }
+  bool ready() const { return joystick_ != nullptr; }
+  void axis(SDL_GameControllerAxis axis, Sint16 value) { SDL_JoystickSetVirtualAxis(joystick_, axis, value); }
+  void button(SDL_GameControllerButton button, bool down) {
+    SDL_JoystickSetVirtualButton(joystick_, button, down ? SDL_PRESSED : SDL_RELEASED);
+  }
+  void unplug() {
+    if (!joystick_) return;
+    SDL_JoystickClose(joystick_);
+    SDL_JoystickDetachVirtual(index_);
+    joystick_ = nullptr;
+  }
+
+ private:
+  int index_ = -1;
+  SDL_Joystick* joystick_ = nullptr;
+};
+
+TEST_F(Win32Window, AGameControllerWalksAimsFiresAndQuitsBesideTheKeyboard) {
+  VirtualController pad;
+  ASSERT_TRUE(pad.ready()) << SDL_GetError();
+  drain();  // the platform opens it
+  POINT p;
+  SetCursorPos(200, 200);
+
+  pad.axis(SDL_CONTROLLER_AXIS_LEFTY, -32767);  // leaning forward
+  drain();
+  EXPECT_TRUE(key_down('W'));
+  pad.axis(SDL_CONTROLLER_AXIS_LEFTY, -10000);  // within the release lean: still walking
+  drain();
+  EXPECT_TRUE(key_down('W'));
+  push_key(SDLK_w, true);
+  pad.axis(SDL_CONTROLLER_AXIS_LEFTY, 0);
+  drain();
+  EXPECT_TRUE(key_down('W')) << "the keyboard still holds W";
+  push_key(SDLK_w, false);
+  drain();
+  EXPECT_FALSE(key_down('W'));
+
+  pad.axis(SDL_CONTROLLER_AXIS_RIGHTX, 32767);
+  pad.axis(SDL_CONTROLLER_AXIS_RIGHTY, 5000);  // inside the dead zone
+  GetCursorPos(&p);
+  EXPECT_EQ(p.x, 230) << "full lean moves the cursor 30 pixels a read";
+  EXPECT_EQ(p.y, 200);
+  pad.axis(SDL_CONTROLLER_AXIS_RIGHTX, -(32767 * 5 / 8));  // half way past the dead zone
+  GetCursorPos(&p);
+  EXPECT_GE(p.x, 222);
+  EXPECT_LE(p.x, 223);
+
+  pad.axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
+  drain();
+  EXPECT_TRUE(key_down(VK_LBUTTON));
+  pad.button(SDL_CONTROLLER_BUTTON_A, true);
+  pad.axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, SDL_JOYSTICK_AXIS_MIN);  // a joystick's trigger at rest
+  drain();
+  EXPECT_TRUE(key_down(VK_LBUTTON)) << "A holds the button too";
+  pad.button(SDL_CONTROLLER_BUTTON_A, false);
+  drain();
+  EXPECT_FALSE(key_down(VK_LBUTTON));
+
+  pad.button(SDL_CONTROLLER_BUTTON_BACK, true);
+  EXPECT_TRUE(drain().empty());
+  pad.button(SDL_CONTROLLER_BUTTON_BACK, false);
+  std::vector<MSG> back = drain();
+  ASSERT_EQ(back.size(), 2u);
+  EXPECT_EQ(back[1].message, static_cast<UINT>(WM_KEYUP));
+  EXPECT_EQ(back[1].wParam, static_cast<WPARAM>(VK_ESCAPE));
+
+  // Unplugged while walking, aiming and firing: everything it held is let go.
+  pad.axis(SDL_CONTROLLER_AXIS_LEFTX, 32767);
+  pad.axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
+  pad.axis(SDL_CONTROLLER_AXIS_RIGHTX, 32767);
+  drain();
+  ASSERT_TRUE(key_down('D') && key_down(VK_LBUTTON));
+  pad.unplug();
+  drain();
+  EXPECT_FALSE(key_down('D'));
+  EXPECT_FALSE(key_down(VK_LBUTTON));
+  SetCursorPos(200, 200);
+  GetCursorPos(&p);
+  EXPECT_EQ(p.x, 200) << "the stick no longer moves the cursor";
+}
+
 TEST_F(Win32Window, CursorLivesInClientCoordinatesAndStaysInside) {
   ASSERT_TRUE(SetCursorPos(300, 100));
   POINT p;
