@@ -54,8 +54,12 @@ TEST(Script, EveryActionReadsItsArguments) {
       "at 0 expect kills >= 3\n"
       "at 0 expect kills != 0\n"
       "at 0 expect quit\n"
-      "at 0 memory\n");
-  ASSERT_EQ(steps.size(), 9u);
+      "at 0 memory\n"
+      "at 0 pad right -100 35\n"
+      "at 0 pad trigger 60\n"
+      "at 0 pad release Back\n"
+      "at 0 expect heading < 90\n");
+  ASSERT_EQ(steps.size(), 13u);
   EXPECT_EQ(steps[0].kind, StepKind::kKeyUp);
   EXPECT_EQ(steps[0].key, SDLK_ESCAPE);
   EXPECT_EQ(steps[1].dx, -5);
@@ -68,6 +72,14 @@ TEST(Script, EveryActionReadsItsArguments) {
   EXPECT_EQ(steps[6].compare, Compare::kNotEqual);
   EXPECT_EQ(steps[7].kind, StepKind::kExpectQuit);
   EXPECT_EQ(steps[8].kind, StepKind::kMemory);
+  EXPECT_EQ(steps[9].kind, StepKind::kPadRightStick);
+  EXPECT_EQ(steps[9].dx, -100);
+  EXPECT_EQ(steps[9].dy, 35);
+  EXPECT_EQ(steps[10].value, 60);
+  EXPECT_EQ(steps[11].kind, StepKind::kPadRelease);
+  EXPECT_EQ(steps[11].button, SDL_CONTROLLER_BUTTON_BACK);
+  EXPECT_EQ(steps[12].kind, StepKind::kExpectHeading);
+  EXPECT_EQ(steps[12].value, 90);
 }
 
 TEST(Script, RepeatBlocksAreWrittenOutInOrder) {
@@ -120,6 +132,10 @@ TEST(Script, BadLinesAreRefusedWithTheirLineNumber) {
   parse_error("at 10 expect kills => 3\n");
   parse_error("at 10 close now\n");
   parse_error("at 10 memory now\n");
+  EXPECT_NE(parse_error("at 10 pad press Turbo\n").find("unknown controller button"), std::string::npos);
+  parse_error("at 10 pad left 101 0\n");
+  parse_error("at 10 pad trigger -1\n");
+  parse_error("at 10 pad shake\n");
 }
 
 TEST(Script, TimeNeverRunsBackwards) {

@@ -37,6 +37,9 @@ void use_headless_drivers() {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+  // SDL hears controllers only while one of its windows has the keyboard's focus, which an
+  // offscreen window never has.
+  setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 0);
 }
 
 bool enter_run_directory(const std::string& dir, std::string* error) {

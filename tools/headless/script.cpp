@@ -53,6 +53,39 @@ bool safe_file_name(const std::string& name) {
   return true;
 }
 
+// "pad ..." steps, into *step. Returns what is wrong, or "".
+std::string parse_pad(const std::vector<std::string>& w, ScriptStep* step) {
+  const std::string how = w.size() >= 2 ? lower(w[1]) : "";
+  const size_t n = w.size();
+  long x = 0, y = 0;
+  if ((how == "plug" || how == "unplug") && n == 2) {
+    step->kind = how == "plug" ? StepKind::kPadPlug : StepKind::kPadUnplug;
+    return "";
+  }
+  if (how == "left" || how == "right") {
+    if (n != 4 || !parse_long(w[2], -100, 100, &x) || !parse_long(w[3], -100, 100, &y))
+      return "expected: pad left|right X Y (percent of full lean, -100 to 100)";
+    step->kind = how == "left" ? StepKind::kPadLeftStick : StepKind::kPadRightStick;
+    step->dx = static_cast<int>(x);
+    step->dy = static_cast<int>(y);
+    return "";
+  }
+  if (how == "trigger") {
+    if (n != 3 || !parse_long(w[2], 0, 100, &x)) return "expected: pad trigger PERCENT (0 to 100)";
+    step->kind = StepKind::kPadTrigger;
+    step->value = static_cast<int>(x);
+    return "";
+  }
+  if (how == "press" || how == "release") {
+    if (n != 3) return "expected: pad press|release BUTTON";
+    step->kind = how == "press" ? StepKind::kPadPress : StepKind::kPadRelease;
+    step->button = SDL_GameControllerGetButtonFromString(lower(w[2]).c_str());
+    if (step->button == SDL_CONTROLLER_BUTTON_INVALID) return "unknown controller button \"" + w[2] + "\"";
+    return "";
+  }
+  return "expected: pad plug | pad unplug | pad left|right X Y | pad trigger PERCENT | pad press|release BUTTON";
+}
+
 // The action part of a line (after the time), into *step. Returns what is wrong, or "".
 std::string parse_action(const std::vector<std::string>& w, ScriptStep* step) {
   const std::string verb = w.empty() ? "" : lower(w[0]);
@@ -111,14 +144,23 @@ std::string parse_action(const std::vector<std::string>& w, ScriptStep* step) {
       step->value = static_cast<int>(value);
       return "";
     }
-    if (what == "kills" && n == 4 && parse_compare(w[2], &step->compare) &&
-        parse_long(w[3], INT_MIN, INT_MAX, &value)) {
-      step->kind = StepKind::kExpectKills;
-      step->value = static_cast<int>(value);
-      return "";
+    static const struct {
+      const char* name;
+      StepKind kind;
+    } kCounts[] = {{"kills", StepKind::kExpectKills},
+                   {"shots", StepKind::kExpectShots},
+                   {"heading", StepKind::kExpectHeading}};
+    for (const auto& count : kCounts) {
+      if (what == count.name && n == 4 && parse_compare(w[2], &step->compare) &&
+          parse_long(w[3], INT_MIN, INT_MAX, &value)) {
+        step->kind = count.kind;
+        step->value = static_cast<int>(value);
+        return "";
+      }
     }
-    return "expected: expect state N | expect kills OP N | expect quit";
+    return "expected: expect state N | expect kills|shots|heading OP N | expect quit";
   }
+  if (verb == "pad") return parse_pad(w, step);
   return "unknown action \"" + (w.empty() ? std::string() : w[0]) + "\"";
 }
 

@@ -10,8 +10,18 @@
 //   after 0 shot title.png      saves the frame on screen as a PNG
 //   after 0 expect state 8      the screen state now
 //   after 0 expect kills >= 1   the World's kill count (ops = != < <= > >=)
+//   after 0 expect shots >= 1   bolts fired in the game so far
+//   after 0 expect heading > 20 the view's heading in whole degrees (0 to 359, clockwise
+//                               from where the program starts looking)
 //   after 0 expect quit         the program has quit by now
 //   after 0 memory              prints the process's peak and present memory use
+//   after 0 pad plug            a game controller plugged in (pad unplug pulls it out)
+//   after 0 pad left 0 -100     its left stick leaned (percent of full lean, -100 to
+//                               100 each way; up is negative); pad right: the right stick
+//   after 0 pad trigger 100     its right trigger pressed (percent)
+//   after 0 pad press A         a button pressed (pad release NAME lets go); names as
+//                               SDL's game-controller database spells them: a, b, back,
+//                               start, leftshoulder, ...
 //   repeat 5                    the steps up to "end" five times over (relative
 //     after 100 mouse 4 0       times only; blocks do not nest)
 //   end
@@ -37,7 +47,16 @@ enum class StepKind {
   kExpectState,
   kExpectKills,
   kExpectQuit,
+  kExpectShots,
+  kExpectHeading,
   kMemory,
+  kPadPlug,
+  kPadUnplug,
+  kPadLeftStick,
+  kPadRightStick,
+  kPadTrigger,
+  kPadPress,
+  kPadRelease,
 };
 
 enum class Compare { kEqual, kNotEqual, kLess, kLessEqual, kGreater, kGreaterEqual };
@@ -48,7 +67,8 @@ struct ScriptStep {
   SDL_Keycode key = SDLK_UNKNOWN;  // key steps
   int dx = 0;                      // mouse steps
   int dy = 0;
-  int value = 0;  // expected state or kill count
+  int value = 0;  // expected state, count or heading; a pad's lean or trigger, in percent
+  SDL_GameControllerButton button = SDL_CONTROLLER_BUTTON_INVALID;  // pad button steps
   Compare compare = Compare::kEqual;
   std::string file;  // shot steps
   int line = 0;      // where the step stands in the script, for messages

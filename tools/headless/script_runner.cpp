@@ -3,19 +3,31 @@
 #include <mmsystem.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 
 #include "app/shell.h"
 #include "frame_capture.h"
 #include "game_session.h"
 #include "input_events.h"
+#include "math/camera.h"
 #include "memory_use.h"
+#include "play/fire_control.h"
 #include "win32/virtual_clock.h"
 #include "world/world.h"
 
 namespace {
 
 int current_kills() { return g_world ? g_world->kills : -1; }
+
+// The view's heading in whole degrees, 0 to 359, clockwise seen from above, from +z (where
+// the program starts looking) towards +x.
+int current_heading() {
+  const double degrees = std::atan2(g_camera.lookAt.x - g_camera.eye.x, g_camera.lookAt.z - g_camera.eye.z) *
+                         180.0 / 3.14159265358979323846;
+  return (static_cast<int>(std::lround(degrees)) + 360) % 360;
+}
+
 
 void report(const ScriptStep& step, const std::string& what) {
   std::fprintf(stderr, "vornex_headless: line %d (%s): %s\n", step.line, step.text.c_str(), what.c_str());
@@ -28,6 +40,11 @@ void count_expectation(RunResult& result, const ScriptStep& step, bool holds, co
   }
   ++result.failed;
   report(step, what);
+}
+
+void expect_count(RunResult& result, const ScriptStep& step, const char* what, int actual) {
+  count_expectation(result, step, compare_holds(step.compare, actual, step.value),
+                    std::string("the ") + what + " is " + std::to_string(actual));
 }
 
 // One line on standard output: the peak resident memory so far (which only grows) and the
@@ -81,19 +98,42 @@ void run_step(const ScriptStep& step, const RunOptions& options, RunResult& resu
     case StepKind::kExpectQuit:
       count_expectation(result, step, false, "the program is still running");
       break;
+    case StepKind::kExpectShots:
+      expect_count(result, step, "shot count", g_shot_count);
+      break;
+    case StepKind::kExpectHeading:
+      expect_count(result, step, "heading", current_heading());
+      break;
+    case StepKind::kPadPlug:
+      delivered = plug_pad();
+      break;
+    case StepKind::kPadUnplug:
+      delivered = unplug_pad();
+      break;
+    case StepKind::kPadLeftStick:
+    case StepKind::kPadRightStick:
+      delivered = lean_pad_stick(step.kind == StepKind::kPadRightStick, step.dx / 100.0f, step.dy / 100.0f);
+      break;
+    case StepKind::kPadTrigger:
+      delivered = press_pad_trigger(step.value / 100.0f);
+      break;
+    case StepKind::kPadPress:
+    case StepKind::kPadRelease:
+      delivered = press_pad_button(step.button, step.kind == StepKind::kPadPress);
+      break;
     case StepKind::kMemory:
       print_memory(step);
       break;
   }
   if (!delivered) {
     ++result.failed;
-    report(step, std::string("SDL did not take the event: ") + SDL_GetError());
+    report(step, std::string("SDL did not take the input: ") + SDL_GetError());
   }
 }
 
 bool is_observation(StepKind kind) {
   return kind == StepKind::kShot || kind == StepKind::kExpectState || kind == StepKind::kExpectKills ||
-         kind == StepKind::kExpectQuit;
+         kind == StepKind::kExpectShots || kind == StepKind::kExpectHeading || kind == StepKind::kExpectQuit;
 }
 
 // Steps the program never reached because it quit first, or never started. Input has
