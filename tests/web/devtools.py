@@ -336,16 +336,20 @@ class Browser:
         self.send("Input.dispatchMouseEvent",
                   {"type": "mouseMoved", "x": x, "y": y, "buttons": buttons})
 
+    def mouse_button(self, x, y, down, button="left"):
+        """Presses (down) or releases the button at (x, y), viewport coordinates."""
+        self.send("Input.dispatchMouseEvent", {
+            "type": "mousePressed" if down else "mouseReleased", "x": x, "y": y, "button": button,
+            "buttons": MOUSE_BUTTONS[button] if down else 0, "clickCount": 1})
+
     def mouse_click(self, x, y, button="left", hold=0.0):
         """Moves to (x, y), viewport coordinates, and presses the button, and releases it
         `hold` seconds later (the page running meanwhile)."""
         self.mouse_move(x, y)
-        for kind, buttons in (("mousePressed", MOUSE_BUTTONS[button]), ("mouseReleased", 0)):
-            self.send("Input.dispatchMouseEvent", {
-                "type": kind, "x": x, "y": y, "button": button, "buttons": buttons,
-                "clickCount": 1})
-            if kind == "mousePressed" and hold > 0:
-                self.pause(hold)
+        self.mouse_button(x, y, True, button)
+        if hold > 0:
+            self.pause(hold)
+        self.mouse_button(x, y, False, button)
 
     def key_down(self, name):
         key, code, vk, text = KEYS[name]

@@ -177,36 +177,39 @@ def clock_pixels(picture):
 
 
 def play_a_while(browser, box, shots):
-    """The player looks down a little (so that bolts land near), then turns (relative
+    """The player looks down (about 8 degrees, so that bolts land near), then turns (relative
     motion under the pointer lock), walks and fires for PLAY_SECONDS, a frame looked at
     each step: the heads-up clock must run, a bolt and a burst be seen, and the game's
     sound be heard."""
     start_clock = clock_pixels(read_png(browser.screenshot(clip=box)))
     x, y = box["x"] + box["width"] / 2, box["y"] + box["height"] / 2
     for step in range(1, 9):
-        browser.mouse_move(x, y + 6 * step)
+        browser.mouse_move(x, y + 30 * step)
         browser.pause(0.05)
-    y += 48
-    seen = {"bolt": 0, "burst": 0}
+    y += 240
+    seen = {"bolt": 0, "burst": 0}  # the most of each in one frame
+    frames = {"bolt": 0, "burst": 0}  # frames with each
     end = time.monotonic() + PLAY_SECONDS
     step = 0
     while time.monotonic() < end:
         browser.mouse_move(x + (step % 20) * 3, y)
         if step % 25 == 0:
             browser.key_down("w")
-        if step % 25 == 12:
+        if step % 25 == 5:
             browser.key_up("w")
-        if step % 10 == 0:
-            browser.mouse_click(x, y, hold=0.15)
+        # Fire held, let go for one step in four.
+        browser.mouse_button(x, y, step % 4 != 3)
         shot = browser.screenshot(clip=box)
         bolt, glows = bolt_and_burst(read_png(shot))
         for name, count, least in (("bolt", bolt, BOLT_SAMPLES), ("burst", glows, BURST_GLOWS)):
+            frames[name] += count >= least
             if count >= least and count > seen[name]:
                 seen[name] = count
                 with open(os.path.join(shots, f"web_{name}.png"), "wb") as f:
                     f.write(shot)
         step += 1
     browser.key_up("w")
+    browser.mouse_button(x, y, False)
     last = browser.screenshot(os.path.join(shots, "web_playing.png"), clip=box)
     if clock_pixels(read_png(last)) == start_clock:
         fail(f"the heads-up clock did not change in {PLAY_SECONDS} s of play")
@@ -217,8 +220,9 @@ def play_a_while(browser, box, shots):
     loudest = browser.evaluate("window.loudestSample")
     if state != "running" or not loudest > 0.01:
         fail(f"no sound: the game's audio context is {state!r}, its loudest sample {loudest}")
-    print(f"   {PLAY_SECONDS} s of play, {step} frames looked at: the clock ran; a bolt ({seen['bolt']} "
-          f"blue samples) and a burst ({seen['burst']} glows) seen; sound ({state}, loudest sample {loudest:.3f})")
+    print(f"   {PLAY_SECONDS} s of play, {step} frames looked at: the clock ran; bolts in {frames['bolt']} "
+          f"(at most {seen['bolt']} blue samples), bursts in {frames['burst']} (at most {seen['burst']} glows); "
+          f"sound ({state}, loudest sample {loudest:.3f})")
 
 
 def enter_game(browser, box):
