@@ -50,6 +50,7 @@ FLAGS = [
 # key name -> (key, code, Windows virtual key code, text typed)
 KEYS = {
     "Escape": ("Escape", "Escape", 27, ""),
+    "Alt": ("Alt", "AltLeft", 18, ""),
     "Enter": ("Enter", "Enter", 13, "\r"),
     "Tab": ("Tab", "Tab", 9, ""),
     "Space": (" ", "Space", 32, " "),
@@ -351,23 +352,28 @@ class Browser:
             self.pause(hold)
         self.mouse_button(x, y, False, button)
 
-    def key_down(self, name):
+    # The modifiers a key event says are held, as a browser sets them while they are down.
+    MODIFIERS = {"Alt": 1, "Ctrl": 2, "Meta": 4, "Shift": 8}
+
+    def key_down(self, name, held=()):
+        """Presses a key (see key()), with the modifier keys named in `held` down."""
         key, code, vk, text = KEYS[name]
         self.send("Input.dispatchKeyEvent", {
             "type": "keyDown" if text else "rawKeyDown", "key": key, "code": code,
             "windowsVirtualKeyCode": vk, "nativeVirtualKeyCode": vk, "text": text,
-            "unmodifiedText": text})
+            "unmodifiedText": text, "modifiers": sum(self.MODIFIERS[m] for m in held)})
 
-    def key_up(self, name):
+    def key_up(self, name, held=()):
         key, code, vk, _ = KEYS[name]
         self.send("Input.dispatchKeyEvent", {
             "type": "keyUp", "key": key, "code": code, "windowsVirtualKeyCode": vk,
-            "nativeVirtualKeyCode": vk})
+            "nativeVirtualKeyCode": vk, "modifiers": sum(self.MODIFIERS[m] for m in held)})
 
-    def key(self, name):
-        """Presses and releases a key: a letter, a digit or a name in KEYS ("Escape", "Enter")."""
-        self.key_down(name)
-        self.key_up(name)
+    def key(self, name, held=()):
+        """Presses and releases a key: a letter, a digit or a name in KEYS ("Escape", "Enter",
+        "Alt"), with the modifier keys named in `held` ("Alt", "Ctrl", "Meta", "Shift") down."""
+        self.key_down(name, held)
+        self.key_up(name, held)
 
     # ---- what the page reported ------------------------------------------------------------
 

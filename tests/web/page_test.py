@@ -12,7 +12,7 @@ console shows no error throughout. In a second page, in a wide window, an effect
 replaced by a broken one (in the page's own file system, once the title menu shows) has its
 compiler error shown in the page's dialog when a game starts, and the game goes on once it
 is answered; the window then turns tall, and the picture stays the largest square that
-fits. Screenshots are kept in
+fits; Alt+Enter shows the page full screen and back. Screenshots are kept in
 SHOT_DIR.
 
     page_test.py WEB_DIR HEADLESS_DRIVER RUN_DIR SHOT_DIR
@@ -292,6 +292,13 @@ def broken_effect_shows(base, shots, reference_title):
         browser.pause(0.5)
         box = canvas_fits(browser, 500, 800)
         browser.screenshot(os.path.join(shots, "web_tall_window.png"), clip=box)
+        # Alt+Enter asks the browser for the page alone on the screen, and again to stop.
+        for wanted in ("!== null", "=== null"):
+            browser.key_down("Alt", held=["Alt"])
+            browser.key("Enter", held=["Alt"])
+            browser.key_up("Alt")
+            browser.wait_for("document.fullscreenElement " + wanted, timeout=10)
+        print("   a tall window: the picture the 500-pixel square; Alt+Enter: the page full screen and back")
         print(f"   a broken effect file: the page's dialog named {wanted!r}, and the game went on")
 
 
