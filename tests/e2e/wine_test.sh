@@ -249,8 +249,9 @@ click
 sleep 1
 client_shot "$wid" "$shots/linux_story.png"
 click
-# Our platform writes each box to standard error as well; under Xvfb SDL cannot show
-# the box itself (the server has none of the core X fonts SDL's dialog draws with).
+# Our platform writes each box to standard error as well; SDL cannot show the box itself
+# here (the tests' X servers have only their built-in fonts, none of which SDL's dialog
+# draws with: tests/e2e/CMakeLists.txt).
 for _ in $(seq 50); do
   [ "$(grep -c '^Fx Compile Error: ' "$work/linux.out")" -ge 3 ] && break
   sleep 0.1
