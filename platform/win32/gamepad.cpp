@@ -47,7 +47,6 @@ std::vector<Pad> g_pads;
 // The cursor's move not yet whole pixels, carried to the next read.
 float g_look_carry_x = 0.0f;
 float g_look_carry_y = 0.0f;
-bool g_started = false;
 
 float unit_axis(Sint16 value) { return std::max(-1.0f, value / 32767.0f); }
 
@@ -55,15 +54,6 @@ Pad* find_pad(SDL_JoystickID id) {
   for (Pad& pad : g_pads)
     if (pad.id == id) return &pad;
   return nullptr;
-}
-
-bool pads_hold(int vk) {
-  for (const Pad& pad : g_pads) {
-    if (vk == VK_LBUTTON && (pad.trigger || pad.south)) return true;
-    for (int i = 0; i < 4; ++i)
-      if (pad.walk[i] && kWalkKeys[i] == vk) return true;
-  }
-  return false;
 }
 
 void queue_press(HWND hwnd, int vk, bool down) {
@@ -83,10 +73,10 @@ template <typename Change>
 void change_pads(HWND hwnd, Change change) {
   static const int kInputs[] = {'W', 'S', 'A', 'D', VK_LBUTTON};
   bool before[5];
-  for (int i = 0; i < 5; ++i) before[i] = pads_hold(kInputs[i]);
+  for (int i = 0; i < 5; ++i) before[i] = win32::gamepads_hold(kInputs[i]);
   change();
   for (int i = 0; i < 5; ++i) {
-    const bool after = pads_hold(kInputs[i]);
+    const bool after = win32::gamepads_hold(kInputs[i]);
     if (after != before[i] && hwnd && !win32::devices_hold(kInputs[i])) queue_press(hwnd, kInputs[i], after);
   }
 }
@@ -151,13 +141,10 @@ float look_speed(float lean) {
 
 namespace win32 {
 
+// Once, with the video (ensure_video).
 void start_gamepads() {
-  if (g_started) return;
-  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
     std::fprintf(stderr, "VORNEX: game controllers are off: %s\n", SDL_GetError());
-    return;
-  }
-  g_started = true;
 }
 
 bool gamepad_event(HWND hwnd, const SDL_Event& event) {
@@ -204,7 +191,15 @@ void gamepads_let_go(HWND hwnd) {
   });
 }
 
-bool gamepads_hold(int vk) { return pads_hold(vk); }
+bool gamepads_hold(int vk) {
+  for (const Pad& pad : g_pads) {
+    if (vk == VK_LBUTTON && (pad.trigger || pad.south)) return true;
+    for (int i = 0; i < 4; ++i)
+      if (pad.walk[i] && kWalkKeys[i] == vk) return true;
+  }
+  return false;
+}
+
 
 POINT gamepad_cursor_step() {
   float x = 0.0f, y = 0.0f;
